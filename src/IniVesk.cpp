@@ -13,12 +13,14 @@ AnsiString DefaultFileName(const AnsiString& exePath) {
     // Byte by byte, not by character: a trail byte in "A".."Z" changes too.
     for (char& c : name)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
-    if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') name[0] = static_cast<char>(name[0] - 0x20);
+    if (!name.empty() && name[0] >= 'a' && name[0] <= 'z')
+        name[0] = static_cast<char>(name[0] - 0x20);
     return name;
 }
 
 void Register() {
-    FormReader::RegisterClass("TIniVesk", [](TComponent* owner) -> TComponent* { return new TIniVesk(owner); });
+    FormReader::RegisterClass("TIniVesk",
+                              [](TComponent* owner) -> TComponent* { return new TIniVesk(owner); });
 }
 
 namespace {
@@ -56,9 +58,15 @@ void TIniVesk::SetFileName(const AnsiString& Value) {
         path = Value;
     } else {
         switch (FDefaultDir) {
-        case ddApplication: path = ExtractFilePath(ModuleFileName()) + Value; break;
-        case ddWindows: path = inivesk::WindowsDirectory() + "\\" + Value; break;
-        case ddNone: path = Value; break;
+        case ddApplication:
+            path = ExtractFilePath(ModuleFileName()) + Value;
+            break;
+        case ddWindows:
+            path = inivesk::WindowsDirectory() + "\\" + Value;
+            break;
+        case ddNone:
+            path = Value;
+            break;
         }
     }
     // The old file object stays until the new one exists, so a failure leaves us usable.
@@ -93,10 +101,13 @@ void TIniVesk::WriteInteger(const AnsiString& Section, const AnsiString& Ident,
 
 void TIniVesk::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
     if (name == "DefaultDir")
-        SetDefaultDir(static_cast<TIniVeskDefaultDir>(value.AsEnum(reader, {"ddApplication", "ddWindows", "ddNone"})));
-    else if (name == "FileName") SetFileName(value.AsString(reader));
+        SetDefaultDir(static_cast<TIniVeskDefaultDir>(
+            value.AsEnum(reader, {"ddApplication", "ddWindows", "ddNone"})));
+    else if (name == "FileName")
+        SetFileName(value.AsString(reader));
     else if (name == "Fence")
         SetFence(static_cast<TIniVeskFence>(
             value.AsEnum(reader, {"fnDoubleQuote", "fnParenthesis", "fnVer11Mode", "fnNone"})));
-    else TComponent::ReadProperty(name, value, reader);
+    else
+        TComponent::ReadProperty(name, value, reader);
 }

@@ -15,8 +15,8 @@ using enum TIniVeskFence;
 
 namespace inivesk {
 // The warning shown in a form designer when Fence leaves fnVer11Mode.
-inline constexpr const char* kFenceWarning =
-    "fnVer11Mode以外の値にすると、TIniVeskのVer1.0とVer1.1で書き込んだﾌｧｲﾙを正しく読めない事があります。";
+inline constexpr const char* kFenceWarning = "fnVer11Mode以外の値にすると、TIniVeskのVer1.0とVer1."
+                                             "1で書き込んだﾌｧｲﾙを正しく読めない事があります。";
 // The default file name for an executable: its file part with ".INI", ASCII letters lower-cased
 // byte by byte, then the first byte upper-cased.
 vcl::AnsiString DefaultFileName(const vcl::AnsiString& exePath);

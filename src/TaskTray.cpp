@@ -25,14 +25,18 @@ struct UnitLifetime {
     }
 } unitLifetime;
 
-TTaskTray* ComponentAt(int index) { return static_cast<TTaskTray*>(TaskTrayList->Objects(index)); }
+TTaskTray* ComponentAt(int index) {
+    return static_cast<TTaskTray*>(TaskTrayList->Objects(index));
+}
 
 // The longest head of `text` that fits szTip and never ends inside a double-byte character.
 AnsiString FitTip(const AnsiString& text) {
     std::size_t end = 0;
     while (end < text.size()) {
         const std::size_t width = Win().IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? 2 : 1;
-        if (end + width > static_cast<std::size_t>(tasktray::kTipBytes) || end + width > text.size()) break;
+        if (end + width > static_cast<std::size_t>(tasktray::kTipBytes) ||
+            end + width > text.size())
+            break;
         end += width;
     }
     return text.substr(0, end);
@@ -42,7 +46,8 @@ AnsiString FitTip(const AnsiString& text) {
 
 namespace tasktray {
 void Register() {
-    FormReader::RegisterClass("TTaskTray", [](TComponent* owner) -> TComponent* { return new TTaskTray(owner); });
+    FormReader::RegisterClass(
+        "TTaskTray", [](TComponent* owner) -> TComponent* { return new TTaskTray(owner); });
 }
 } // namespace tasktray
 
@@ -66,8 +71,10 @@ void TNotifyWindow::CreateParams(TCreateParams& params) {
 }
 
 void TNotifyWindow::WndProc(TMessage& message) {
-    if (message.Msg == WM_TASKTRAY) WMTaskTray(message);
-    else TWinControl::WndProc(message);
+    if (message.Msg == WM_TASKTRAY)
+        WMTaskTray(message);
+    else
+        TWinControl::WndProc(message);
 }
 
 void TNotifyWindow::WMTaskTray(TMessage& Message) {
@@ -85,16 +92,35 @@ void TNotifyWindow::WMTaskTray(TMessage& Message) {
     TTaskTray* C = ComponentAt(Index);
     // The whole LParam is the mouse message: anything outside the table does nothing.
     switch (Message.LParam) {
-    case WM_MOUSEMOVE: C->MouseMove(P.x, P.y); break;
-    case WM_LBUTTONDOWN: C->MouseDown(mbLeft, {ssLeft}, P.x, P.y); break;
-    case WM_LBUTTONUP: C->MouseUp(mbLeft, {ssLeft}, P.x, P.y); break;
-    case WM_LBUTTONDBLCLK: C->DblClick(mbLeft); break;
-    case WM_RBUTTONDOWN: C->MouseDown(mbRight, {ssRight}, P.x, P.y); break;
-    case WM_RBUTTONUP: C->MouseUp(mbRight, {ssRight}, P.x, P.y); break;
-    case WM_RBUTTONDBLCLK: C->DblClick(mbRight); break;
-    case WM_MBUTTONDOWN: C->MouseDown(mbMiddle, {ssMiddle}, P.x, P.y); break;
-    case WM_MBUTTONUP: C->MouseUp(mbMiddle, {ssMiddle}, P.x, P.y); break;
-    default: break;
+    case WM_MOUSEMOVE:
+        C->MouseMove(P.x, P.y);
+        break;
+    case WM_LBUTTONDOWN:
+        C->MouseDown(mbLeft, {ssLeft}, P.x, P.y);
+        break;
+    case WM_LBUTTONUP:
+        C->MouseUp(mbLeft, {ssLeft}, P.x, P.y);
+        break;
+    case WM_LBUTTONDBLCLK:
+        C->DblClick(mbLeft);
+        break;
+    case WM_RBUTTONDOWN:
+        C->MouseDown(mbRight, {ssRight}, P.x, P.y);
+        break;
+    case WM_RBUTTONUP:
+        C->MouseUp(mbRight, {ssRight}, P.x, P.y);
+        break;
+    case WM_RBUTTONDBLCLK:
+        C->DblClick(mbRight);
+        break;
+    case WM_MBUTTONDOWN:
+        C->MouseDown(mbMiddle, {ssMiddle}, P.x, P.y);
+        break;
+    case WM_MBUTTONUP:
+        C->MouseUp(mbMiddle, {ssMiddle}, P.x, P.y);
+        break;
+    default:
+        break;
     }
 }
 
@@ -104,7 +130,8 @@ TTaskTray::TTaskTray(TComponent* AOwner)
     if (TaskTrayList->Count() > 0)
         id = std::int64_t{StrToIntDef(TaskTrayList->Strings(TaskTrayList->Count() - 1), 0)} + 1;
     // Identifiers changed after creation can make "last + 1" a number in use: take the next free.
-    while (id < 1 || id > std::numeric_limits<int>::max() || TaskTrayList->IndexOf(IntToStr(id)) >= 0)
+    while (id < 1 || id > std::numeric_limits<int>::max() ||
+           TaskTrayList->IndexOf(IntToStr(id)) >= 0)
         id = (id < 1 || id > std::numeric_limits<int>::max()) ? 1 : id + 1;
     FIconID = static_cast<int>(id);
     TaskTrayList->AddObject(IntToStr(FIconID), this);
@@ -139,7 +166,8 @@ void TTaskTray::UpdateIcon() {
         data.uCallbackMessage = WM_TASKTRAY;
     }
     data.uID = static_cast<std::uint32_t>(FIconID);
-    data.uFlags = FTipString.empty() ? (NIF_MESSAGE | NIF_ICON) : (NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uFlags =
+        FTipString.empty() ? (NIF_MESSAGE | NIF_ICON) : (NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.hIcon = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(FIcon->Handle()));
     const AnsiString tip = FitTip(FTipString);
     std::memset(data.szTip, 0, sizeof data.szTip);
@@ -258,9 +286,12 @@ void TTaskTray::ReadProperty(const AnsiString& name, const DfmValue& value, Form
             (this->*set)(menu);
         });
     };
-    if (name == "PopupMenuL") menuRef(&TTaskTray::SetPopupMenuL);
-    else if (name == "PopupMenuR") menuRef(&TTaskTray::SetPopupMenuR);
-    else if (name == "TipString") SetTipString(value.AsString(reader));
+    if (name == "PopupMenuL")
+        menuRef(&TTaskTray::SetPopupMenuL);
+    else if (name == "PopupMenuR")
+        menuRef(&TTaskTray::SetPopupMenuR);
+    else if (name == "TipString")
+        SetTipString(value.AsString(reader));
     else if (name == "Icon.Data") {
         TIcon icon;
         try {
@@ -271,7 +302,10 @@ void TTaskTray::ReadProperty(const AnsiString& name, const DfmValue& value, Form
             reader.Fail(value, e.Message());
         }
         SetIcon(&icon);
-    } else if (name == "IconID") SetIconID(value.AsInt(reader));
-    else if (name == "Registered") SetRegistered(value.AsBool(reader));
-    else TComponent::ReadProperty(name, value, reader);
+    } else if (name == "IconID")
+        SetIconID(value.AsInt(reader));
+    else if (name == "Registered")
+        SetRegistered(value.AsBool(reader));
+    else
+        TComponent::ReadProperty(name, value, reader);
 }

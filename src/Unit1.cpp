@@ -17,7 +17,9 @@ AnsiString PercentText(int level) {
 } // namespace unit1
 
 namespace {
-bool IsDesktop(HWND hwnd) { return hwnd == Win().FindWindowA("Progman", nullptr); }
+bool IsDesktop(HWND hwnd) {
+    return hwnd == Win().FindWindowA("Progman", nullptr);
+}
 } // namespace
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
@@ -31,10 +33,10 @@ TForm1::~TForm1() {
 
 TNotifyEvent TForm1::MethodAddress(const AnsiString& name) const {
     static const std::map<AnsiString, void (TForm1::*)(TObject*)> methods = {
-        {"Button1Click", &TForm1::Button1Click},   {"FormCreate", &TForm1::FormCreate},
-        {"Timer1Timer", &TForm1::Timer1Timer},     {"Button2Click", &TForm1::Button2Click},
-        {"FormDestroy", &TForm1::FormDestroy},     {"ScrollBar1Change", &TForm1::ScrollBar1Change},
-        {"Exit1Click", &TForm1::Exit1Click},       {"Button3Click", &TForm1::Button3Click},
+        {"Button1Click", &TForm1::Button1Click}, {"FormCreate", &TForm1::FormCreate},
+        {"Timer1Timer", &TForm1::Timer1Timer},   {"Button2Click", &TForm1::Button2Click},
+        {"FormDestroy", &TForm1::FormDestroy},   {"ScrollBar1Change", &TForm1::ScrollBar1Change},
+        {"Exit1Click", &TForm1::Exit1Click},     {"Button3Click", &TForm1::Button3Click},
         {"K1Click", &TForm1::K1Click},
     };
     const auto found = methods.find(name);
@@ -104,7 +106,9 @@ void TForm1::CompactList() {
     WindowCount = kept;
 }
 
-void TForm1::Enumerate() { Win().EnumWindows(CollectWindow, 0); }
+void TForm1::Enumerate() {
+    Win().EnumWindows(CollectWindow, 0);
+}
 
 void TForm1::SetWindowAlpha(HWND hwnd, int level) {
     SetLayeredAttributesByName(hwnd, 0, static_cast<BYTE>(level & 0xFF), LWA_ALPHA);
@@ -134,7 +138,8 @@ void TForm1::RestoringWalk() {
 
 int TForm1::ReadStoredLevel() const {
     // A stored value outside the scroll bar's range is clamped as soon as it is read.
-    return std::clamp(IniVesk1->ReadInteger(unit1::kSection, unit1::kKey, unit1::kDefaultLevel), 0, 255);
+    return std::clamp(IniVesk1->ReadInteger(unit1::kSection, unit1::kKey, unit1::kDefaultLevel), 0,
+                      255);
 }
 
 void TForm1::FormCreate(TObject* Sender) {

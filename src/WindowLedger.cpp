@@ -35,15 +35,18 @@ void SetLayeredStyle(HWND hwnd, bool layered) {
 
 bool WindowLedger::Admit(HWND hwnd) {
     if (!hwnd) return false;
-    if (const auto found = entries_.find(hwnd); found != entries_.end()) return found->second.mayChange;
+    if (const auto found = entries_.find(hwnd); found != entries_.end())
+        return found->second.mayChange;
     if (!Win().IsWindow(hwnd)) return false;
     Original original;
-    original.layered = (static_cast<DWORD>(Win().GetWindowLongA(hwnd, GWL_EXSTYLE)) & WS_EX_LAYERED) != 0;
+    original.layered =
+        (static_cast<DWORD>(Win().GetWindowLongA(hwnd, GWL_EXSTYLE)) & WS_EX_LAYERED) != 0;
     original.mayChange = !original.layered;
     if (original.layered) {
         BOOL read = 0;
         const bool exists = CallByName<GetLayeredWindowAttributesProc>(
-            "GetLayeredWindowAttributes", &read, hwnd, &original.key, &original.alpha, &original.flags);
+            "GetLayeredWindowAttributes", &read, hwnd, &original.key, &original.alpha,
+            &original.flags);
         original.mayChange = exists && read;
     }
     entries_[hwnd] = original;

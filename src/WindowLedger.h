@@ -33,4 +33,5 @@ private:
 void SetLayeredStyle(win::HWND hwnd, bool layered);
 // Calls SetLayeredWindowAttributes, looked up by name in "user32.dll" loaded for this one call,
 // so a Windows without it runs on; there nothing happens.
-void SetLayeredAttributesByName(win::HWND hwnd, win::COLORREF key, win::BYTE alpha, win::DWORD flags);
+void SetLayeredAttributesByName(win::HWND hwnd, win::COLORREF key, win::BYTE alpha,
+                                win::DWORD flags);

@@ -75,8 +75,10 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
 }
 
 void TComponent::SetDesigning(bool designing) {
-    if (designing) state_.Include(csDesigning);
-    else state_.Exclude(csDesigning);
+    if (designing)
+        state_.Include(csDesigning);
+    else
+        state_.Exclude(csDesigning);
     for (TComponent* c : components_) c->SetDesigning(designing);
 }
 

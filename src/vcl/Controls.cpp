@@ -1,7 +1,7 @@
 #include "vcl/Controls.h"
 
-#include "vcl/Forms.h"
 #include "vcl/FormReader.h"
+#include "vcl/Forms.h"
 
 #include <algorithm>
 #include <map>
@@ -36,7 +36,9 @@ MessageTarget* FindTarget(HWND hwnd) {
     return found == targets.end() ? nullptr : found->second;
 }
 
-void ForgetTargetWindow(HWND hwnd) { Registry().targets.erase(hwnd); }
+void ForgetTargetWindow(HWND hwnd) {
+    Registry().targets.erase(hwnd);
+}
 
 LRESULT WINAPI_CB StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto& registry = Registry();
@@ -63,9 +65,15 @@ LRESULT WINAPI_CB StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 
 WNDPROC RegisterWindowClass(const char* className, const char* superclass) {
     auto& classes = Registry().classes;
-    if (const auto found = classes.find(className); found != classes.end()) return found->second;
     WinApi& api = Win();
     WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    // Known here and still registered with the binding in use (a test installs a new one).
+    if (const auto found = classes.find(className);
+        found != classes.end() &&
+        api.GetClassInfoExA(api.GetModuleHandleA(nullptr), className, &wc))
+        return found->second;
+    wc = WNDCLASSEXA{};
     wc.cbSize = sizeof wc;
     WNDPROC defProc = DefProc;
     if (superclass) {
@@ -89,8 +97,7 @@ WNDPROC RegisterWindowClass(const char* className, const char* superclass) {
 }
 
 HWND CreateTargetWindow(MessageTarget* target, DWORD exStyle, const char* className,
-                        const char* caption, DWORD style, int x, int y, int w, int h,
-                        HWND parent) {
+                        const char* caption, DWORD style, int x, int y, int w, int h, HWND parent) {
     auto& registry = Registry();
     registry.creating = target;
     HWND hwnd = Win().CreateWindowExA(exStyle, className, caption, style, x, y, w, h, parent,
@@ -141,8 +148,8 @@ HFONT TFont::Handle() {
     if (!handle_) {
         handle_ = Win().CreateFontA(Height, 0, 0, 0, Style.Contains(fsBold) ? FW_BOLD : FW_NORMAL,
                                     Style.Contains(fsItalic), Style.Contains(fsUnderline),
-                                    Style.Contains(fsStrikeOut), static_cast<DWORD>(Charset), 0,
-                                    0, 0, 0, Name.c_str());
+                                    Style.Contains(fsStrikeOut), static_cast<DWORD>(Charset), 0, 0,
+                                    0, 0, Name.c_str());
     }
     return handle_;
 }
@@ -158,9 +165,13 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     height_ = height;
 }
 
-void TControl::SetCaption(const AnsiString& caption) { caption_ = caption; }
+void TControl::SetCaption(const AnsiString& caption) {
+    caption_ = caption;
+}
 
-void TControl::SetVisible(bool visible) { visible_ = visible; }
+void TControl::SetVisible(bool visible) {
+    visible_ = visible;
+}
 
 void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_) return;
@@ -186,24 +197,37 @@ void TControl::ReadProperty(const AnsiString& name, const DfmValue& value, FormR
         parentFont_ = false;
         FontChanged();
     };
-    if (name == "Left") SetBounds(value.AsInt(reader), top_, width_, height_);
-    else if (name == "Top") SetBounds(left_, value.AsInt(reader), width_, height_);
-    else if (name == "Width") SetBounds(left_, top_, value.AsInt(reader, 0, 32767), height_);
-    else if (name == "Height") SetBounds(left_, top_, width_, value.AsInt(reader, 0, 32767));
-    else if (name == "Caption") SetCaption(value.AsString(reader));
-    else if (name == "Visible") SetVisible(value.AsBool(reader));
-    else if (name == "ParentFont") SetParentFont(value.AsBool(reader));
+    if (name == "Left")
+        SetBounds(value.AsInt(reader), top_, width_, height_);
+    else if (name == "Top")
+        SetBounds(left_, value.AsInt(reader), width_, height_);
+    else if (name == "Width")
+        SetBounds(left_, top_, value.AsInt(reader, 0, 32767), height_);
+    else if (name == "Height")
+        SetBounds(left_, top_, width_, value.AsInt(reader, 0, 32767));
+    else if (name == "Caption")
+        SetCaption(value.AsString(reader));
+    else if (name == "Visible")
+        SetVisible(value.AsBool(reader));
+    else if (name == "ParentFont")
+        SetParentFont(value.AsBool(reader));
     else if (name == "Font.Charset") {
         const AnsiString& cs = value.AsIdent(reader);
-        if (cs == "SHIFTJIS_CHARSET") font_.Charset = SHIFTJIS_CHARSET;
-        else if (cs == "DEFAULT_CHARSET") font_.Charset = DEFAULT_CHARSET;
-        else reader.Fail(value, "unknown character set " + cs);
+        if (cs == "SHIFTJIS_CHARSET")
+            font_.Charset = SHIFTJIS_CHARSET;
+        else if (cs == "DEFAULT_CHARSET")
+            font_.Charset = DEFAULT_CHARSET;
+        else
+            reader.Fail(value, "unknown character set " + cs);
         fontChange();
     } else if (name == "Font.Color") {
         const AnsiString& color = value.AsIdent(reader);
-        if (color == "clBlack") font_.Color = clBlack;
-        else if (color == "clWindowText") font_.Color = clWindowText;
-        else reader.Fail(value, "unknown colour " + color);
+        if (color == "clBlack")
+            font_.Color = clBlack;
+        else if (color == "clWindowText")
+            font_.Color = clWindowText;
+        else
+            reader.Fail(value, "unknown colour " + color);
         fontChange();
     } else if (name == "Font.Height") {
         font_.Height = value.AsInt(reader, -1000, 1000);
@@ -215,11 +239,16 @@ void TControl::ReadProperty(const AnsiString& name, const DfmValue& value, FormR
     } else if (name == "Font.Style") {
         TFontStyles styles;
         for (const AnsiString& item : value.AsSet(reader)) {
-            if (item == "fsBold") styles.Include(fsBold);
-            else if (item == "fsItalic") styles.Include(fsItalic);
-            else if (item == "fsUnderline") styles.Include(fsUnderline);
-            else if (item == "fsStrikeOut") styles.Include(fsStrikeOut);
-            else reader.Fail(value, "unknown font style " + item);
+            if (item == "fsBold")
+                styles.Include(fsBold);
+            else if (item == "fsItalic")
+                styles.Include(fsItalic);
+            else if (item == "fsUnderline")
+                styles.Include(fsUnderline);
+            else if (item == "fsStrikeOut")
+                styles.Include(fsStrikeOut);
+            else
+                reader.Fail(value, "unknown font style " + item);
         }
         font_.Style = styles;
         fontChange();
@@ -257,8 +286,10 @@ void TWinControl::ReadChild(TComponent* child) {
 }
 
 void TWinControl::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
-    if (name == "TabOrder") tabOrder_ = value.AsInt(reader, 0, 32767);
-    else TControl::ReadProperty(name, value, reader);
+    if (name == "TabOrder")
+        tabOrder_ = value.AsInt(reader, 0, 32767);
+    else
+        TControl::ReadProperty(name, value, reader);
 }
 
 void TWinControl::CreateParams(TCreateParams& params) {
@@ -272,7 +303,10 @@ void TWinControl::CreateParams(TCreateParams& params) {
 }
 
 HWND TWinControl::Handle() {
-    if (!handle_) CreateHandle();
+    if (!handle_) {
+        if (parent_) parent_->Handle(); // making the parent's window makes its children's too
+        if (!handle_) CreateHandle();
+    }
     return handle_;
 }
 
@@ -280,9 +314,9 @@ void TWinControl::CreateHandle() {
     TCreateParams params;
     CreateParams(params);
     defProc_ = RegisterWindowClass(params.className, params.superclass);
-    handle_ = CreateTargetWindow(this, params.exStyle, params.className, caption_.c_str(),
-                                 params.style, params.x, params.y, params.width, params.height,
-                                 params.parent);
+    handle_ =
+        CreateTargetWindow(this, params.exStyle, params.className, caption_.c_str(), params.style,
+                           params.x, params.y, params.width, params.height, params.parent);
     ApplyFont();
     CreateWnd();
     CreateChildHandles();
@@ -324,7 +358,8 @@ void TWinControl::DestroyHandle() {
 }
 
 void TWinControl::ApplyFont() {
-    if (handle_) Win().SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), 0);
+    if (handle_)
+        Win().SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), 0);
 }
 
 void TWinControl::FontChanged() {
@@ -338,7 +373,9 @@ void TWinControl::FontChanged() {
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     TControl::SetBounds(left, top, width, height);
-    if (handle_) Win().SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (handle_)
+        Win().SetWindowPos(handle_, nullptr, left, top, width, height,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWinControl::SetCaption(const AnsiString& caption) {
@@ -364,10 +401,14 @@ void TWinControl::DefaultHandler(TMessage& message) {
 void TWinControl::WndProc(TMessage& message) {
     // A control's notification goes to its parent window; hand it back to the control.
     if ((message.Msg == WM_COMMAND || message.Msg == WM_HSCROLL) && message.LParam) {
-        auto* child = dynamic_cast<TWinControl*>(FindTarget(reinterpret_cast<HWND>(message.LParam)));
+        auto* child =
+            dynamic_cast<TWinControl*>(FindTarget(reinterpret_cast<HWND>(message.LParam)));
         if (child && child != this) {
-            if (message.Msg == WM_COMMAND) child->CommandNotify(HiWord(message.WParam));
-            else child->ScrollNotify(LoWord(message.WParam), static_cast<short>(HiWord(message.WParam)));
+            if (message.Msg == WM_COMMAND)
+                child->CommandNotify(HiWord(message.WParam));
+            else
+                child->ScrollNotify(LoWord(message.WParam),
+                                    static_cast<short>(HiWord(message.WParam)));
             return;
         }
     }

@@ -47,8 +47,7 @@ protected:
 };
 
 // The window procedure of every window class we register; no exception ever leaves it.
-win::LRESULT WINAPI_CB StdWndProc(HWND hwnd, win::UINT msg, win::WPARAM wParam,
-                                  win::LPARAM lParam);
+win::LRESULT WINAPI_CB StdWndProc(HWND hwnd, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam);
 // Registers `className` once: our own class, or a superclass of a system control. Returns the
 // procedure that does the default handling for windows of that class.
 win::WNDPROC RegisterWindowClass(const char* className, const char* superclass);

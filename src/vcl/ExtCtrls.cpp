@@ -16,8 +16,10 @@ void TPanel::CreateParams(TCreateParams& params) {
 
 void TPanel::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
     if (name == "BevelOuter")
-        bevelOuter_ = static_cast<TBevelCut>(value.AsEnum(reader, {"bvNone", "bvLowered", "bvRaised", "bvSpace"}));
-    else TWinControl::ReadProperty(name, value, reader);
+        bevelOuter_ = static_cast<TBevelCut>(
+            value.AsEnum(reader, {"bvNone", "bvLowered", "bvRaised", "bvSpace"}));
+    else
+        TWinControl::ReadProperty(name, value, reader);
 }
 
 constexpr UINT_PTR kTimerId = 1;
@@ -66,10 +68,14 @@ void TTimer::SetOnTimer(TNotifyEvent handler) {
 }
 
 void TTimer::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
-    if (name == "OnTimer") SetOnTimer(reader.Handler(value));
-    else if (name == "Interval") SetInterval(static_cast<unsigned>(value.AsInt(reader, 0, INT32_MAX)));
-    else if (name == "Enabled") SetEnabled(value.AsBool(reader));
-    else TComponent::ReadProperty(name, value, reader);
+    if (name == "OnTimer")
+        SetOnTimer(reader.Handler(value));
+    else if (name == "Interval")
+        SetInterval(static_cast<unsigned>(value.AsInt(reader, 0, INT32_MAX)));
+    else if (name == "Enabled")
+        SetEnabled(value.AsBool(reader));
+    else
+        TComponent::ReadProperty(name, value, reader);
 }
 
 } // namespace vcl

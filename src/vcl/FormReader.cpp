@@ -48,7 +48,9 @@ private:
     void SkipSpace() {
         while (!AtEnd() && std::isspace(static_cast<unsigned char>(Peek()))) Advance();
     }
-    static bool IdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+    static bool IdentStart(char c) {
+        return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+    }
     static bool IdentChar(char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
     }
@@ -92,7 +94,8 @@ private:
             SkipSpace();
             DfmValue value = ParseValue();
             for (const auto& [name, _] : object.properties)
-                if (name == word) throw EReadError(Where(line, column) + "property " + word + " stored twice");
+                if (name == word)
+                    throw EReadError(Where(line, column) + "property " + word + " stored twice");
             object.properties.emplace_back(word, std::move(value));
         }
     }
@@ -137,9 +140,10 @@ private:
                 const char h = Peek();
                 if (h == '}') break;
                 if (!std::isxdigit(static_cast<unsigned char>(h))) Fail("hex digit expected");
-                current = current * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(h))
-                                                                  ? h - '0'
-                                                                  : (std::tolower(h) - 'a' + 10));
+                current =
+                    current * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(h))
+                                                             ? h - '0'
+                                                             : (std::tolower(h) - 'a' + 10));
                 if (++nibbles % 2 == 0) {
                     v.bytes.push_back(static_cast<std::uint8_t>(current));
                     current = 0;
@@ -190,7 +194,8 @@ private:
                 }
             } else if (Peek() == '#') {
                 Advance();
-                if (!std::isdigit(static_cast<unsigned char>(Peek()))) Fail("character code expected");
+                if (!std::isdigit(static_cast<unsigned char>(Peek())))
+                    Fail("character code expected");
                 int code = 0;
                 while (std::isdigit(static_cast<unsigned char>(Peek()))) {
                     code = code * 10 + (Peek() - '0');
@@ -249,9 +254,15 @@ void Print(const DfmObject& o, int depth, AnsiString& out) {
     for (const auto& [name, v] : o.properties) {
         out += pad + "  " + name + " = ";
         switch (v.kind) {
-        case DfmValue::Kind::Integer: out += IntToStr(v.integer); break;
-        case DfmValue::Kind::String: out += Quote(v.text); break;
-        case DfmValue::Kind::Ident: out += v.text; break;
+        case DfmValue::Kind::Integer:
+            out += IntToStr(v.integer);
+            break;
+        case DfmValue::Kind::String:
+            out += Quote(v.text);
+            break;
+        case DfmValue::Kind::Ident:
+            out += v.text;
+            break;
         case DfmValue::Kind::Set: {
             out += "[";
             for (std::size_t i = 0; i < v.items.size(); ++i) out += (i ? ", " : "") + v.items[i];
@@ -278,7 +289,9 @@ void Print(const DfmObject& o, int depth, AnsiString& out) {
 
 } // namespace
 
-DfmObject ParseDfm(const AnsiString& text) { return Parser(text).ParseRoot(); }
+DfmObject ParseDfm(const AnsiString& text) {
+    return Parser(text).ParseRoot();
+}
 
 AnsiString PrintDfm(const DfmObject& object) {
     AnsiString out;
@@ -289,7 +302,8 @@ AnsiString PrintDfm(const DfmObject& object) {
 std::int32_t DfmValue::AsInt(FormReader& reader, std::int64_t min, std::int64_t max) const {
     if (kind != Kind::Integer) reader.Fail(*this, "integer expected");
     if (integer < min || integer > max)
-        reader.Fail(*this, IntToStr(integer) + " is out of range " + IntToStr(min) + ".." + IntToStr(max));
+        reader.Fail(*this,
+                    IntToStr(integer) + " is out of range " + IntToStr(min) + ".." + IntToStr(max));
     return static_cast<std::int32_t>(integer);
 }
 
@@ -359,14 +373,15 @@ void FormReader::ReadChildren(TComponent* parent, const DfmObject& object) {
         if (found == Registry().end())
             throw EReadError(Where(child.line, child.column) + "unknown class " + child.className);
         if (root_->FindComponent(child.name))
-            throw EReadError(Where(child.line, child.column) + "component " + child.name + " stored twice");
+            throw EReadError(Where(child.line, child.column) + "component " + child.name +
+                             " stored twice");
         TComponent* component = found->second(root_);
         component->SetName(child.name);
         component->BeginLoading();
         loaded_.push_back(component);
         if (!root_->BindField(child.name, component))
-            throw EReadError(Where(child.line, child.column) + "the form has no field " + child.name +
-                             " of class " + child.className);
+            throw EReadError(Where(child.line, child.column) + "the form has no field " +
+                             child.name + " of class " + child.className);
         parent->ReadChild(component);
         ReadProperties(component, child);
         ReadChildren(component, child);

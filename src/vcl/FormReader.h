@@ -14,9 +14,9 @@ namespace vcl {
 struct DfmValue {
     enum class Kind { Integer, String, Ident, Set, Binary } kind = Kind::Integer;
     std::int64_t integer = 0;
-    AnsiString text; // String and Ident
-    std::vector<AnsiString> items;       // Set
-    std::vector<std::uint8_t> bytes;     // Binary
+    AnsiString text;                 // String and Ident
+    std::vector<AnsiString> items;   // Set
+    std::vector<std::uint8_t> bytes; // Binary
     int line = 0;
     int column = 0;
 

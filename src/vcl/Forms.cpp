@@ -8,7 +8,9 @@ using namespace win;
 
 TApplication* Application = nullptr;
 
-ApplicationScope::ApplicationScope() { Application = new TApplication(nullptr); }
+ApplicationScope::ApplicationScope() {
+    Application = new TApplication(nullptr);
+}
 
 ApplicationScope::~ApplicationScope() {
     Free(Application);
@@ -41,17 +43,18 @@ TApplication::~TApplication() {
     }
 }
 
-void TApplication::Initialize() { Handle(); }
+void TApplication::Initialize() {
+    Handle();
+}
 
 HWND TApplication::Handle() {
     if (!handle_) {
         RegisterWindowClass("TApplication", nullptr);
         // The window that owns every form and would carry the taskbar button; never shown.
-        handle_ = Win().CreateWindowExA(0, "TApplication", title_.c_str(),
-                                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
-                                            WS_MINIMIZEBOX,
-                                        0, 0, 0, 0, nullptr, nullptr,
-                                        Win().GetModuleHandleA(nullptr), nullptr);
+        handle_ = Win().CreateWindowExA(
+            0, "TApplication", title_.c_str(),
+            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
+            nullptr, nullptr, Win().GetModuleHandleA(nullptr), nullptr);
         if (!handle_) throw EInvalidOperation("cannot create the application window");
     }
     return handle_;
@@ -81,9 +84,9 @@ bool TApplication::ProcessMessage(MSG& msg) {
     }
     // Tab and arrow keys move between the controls of the form the message is for.
     for (int i = 0; i < ComponentCount(); ++i) {
-        if (auto* form = dynamic_cast<TForm*>(Components(i)); form && form->HandleAllocated() &&
-                                                               form->Visible() &&
-                                                               Win().IsDialogMessageA(form->Handle(), &msg))
+        if (auto* form = dynamic_cast<TForm*>(Components(i));
+            form && form->HandleAllocated() && form->Visible() &&
+            Win().IsDialogMessageA(form->Handle(), &msg))
             return true;
     }
     Win().TranslateMessage(&msg);
@@ -104,14 +107,18 @@ void TApplication::Run() {
     }
 }
 
-void TApplication::Terminate() { Win().PostQuitMessage(0); }
+void TApplication::Terminate() {
+    Win().PostQuitMessage(0);
+}
 
 void TApplication::ProcessMessages() {
     MSG msg{};
     while (!terminated_ && Win().PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
 }
 
-void TApplication::HandleException(const Exception& e) { ShowException(e); }
+void TApplication::HandleException(const Exception& e) {
+    ShowException(e);
+}
 
 void TApplication::ShowException(const Exception& e) {
     AnsiString text = e.Message();
@@ -119,7 +126,9 @@ void TApplication::ShowException(const Exception& e) {
     Win().MessageBoxA(nullptr, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
-TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) { visible_ = false; }
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
+    visible_ = false;
+}
 
 TForm::~TForm() {
     // Free has run BeforeDestruction while the derived form still existed; OnDestroy belongs to
@@ -171,11 +180,15 @@ void TForm::Show() {
     Win().SetForegroundWindow(Handle());
 }
 
-void TForm::Hide() { SetVisible(false); }
+void TForm::Hide() {
+    SetVisible(false);
+}
 
 void TForm::Close() {
-    if (Application && Application->MainForm() == this) Application->Terminate();
-    else Hide();
+    if (Application && Application->MainForm() == this)
+        Application->Terminate();
+    else
+        Hide();
 }
 
 void TForm::CreateParams(TCreateParams& params) {
@@ -203,15 +216,23 @@ void TForm::WndProc(TMessage& message) {
 
 void TForm::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
     if (name == "BorderStyle")
-        borderStyle_ = static_cast<TFormBorderStyle>(value.AsEnum(
-            reader, {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}));
-    else if (name == "ClientWidth") clientWidth_ = value.AsInt(reader, 0, 32767);
-    else if (name == "ClientHeight") clientHeight_ = value.AsInt(reader, 0, 32767);
-    else if (name == "OnCreate") OnCreate = reader.Handler(value);
-    else if (name == "OnDestroy") OnDestroy = reader.Handler(value);
-    else if (name == "PixelsPerInch") value.AsInt(reader, 1, 10000); // drawn at the system's own
-    else if (name == "TextHeight") value.AsInt(reader, 0, 1000);
-    else TWinControl::ReadProperty(name, value, reader);
+        borderStyle_ = static_cast<TFormBorderStyle>(
+            value.AsEnum(reader, {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow",
+                                  "bsSizeToolWin"}));
+    else if (name == "ClientWidth")
+        clientWidth_ = value.AsInt(reader, 0, 32767);
+    else if (name == "ClientHeight")
+        clientHeight_ = value.AsInt(reader, 0, 32767);
+    else if (name == "OnCreate")
+        OnCreate = reader.Handler(value);
+    else if (name == "OnDestroy")
+        OnDestroy = reader.Handler(value);
+    else if (name == "PixelsPerInch")
+        value.AsInt(reader, 1, 10000); // drawn at the system's own
+    else if (name == "TextHeight")
+        value.AsInt(reader, 0, 1000);
+    else
+        TWinControl::ReadProperty(name, value, reader);
 }
 
 } // namespace vcl

@@ -24,7 +24,7 @@ public:
     int ClientWidth() const { return clientWidth_; }
     int ClientHeight() const { return clientHeight_; }
 
-    void Show();  // visible and brought to the front
+    void Show(); // visible and brought to the front
     void Hide();
     void Close(); // the main form's close ends the application
 

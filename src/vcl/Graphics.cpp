@@ -6,7 +6,8 @@ namespace vcl {
 
 namespace {
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+           (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
@@ -14,7 +15,9 @@ std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
 constexpr std::size_t kHeader = 6, kEntry = 16;
 } // namespace
 
-TIcon::~TIcon() { ReleaseHandle(); }
+TIcon::~TIcon() {
+    ReleaseHandle();
+}
 
 void TIcon::LoadFromBytes(const std::vector<std::uint8_t>& bytes) {
     const auto bad = [] { throw Exception("Invalid icon file"); };

@@ -40,17 +40,23 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), command_(NextComm
     Commands()[command_] = this;
 }
 
-TMenuItem::~TMenuItem() { Commands().erase(command_); }
+TMenuItem::~TMenuItem() {
+    Commands().erase(command_);
+}
 
 void TMenuItem::Click() {
     if (OnClick) OnClick(this);
 }
 
 void TMenuItem::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
-    if (name == "Caption") Caption = value.AsString(reader);
-    else if (name == "ShortCut") ShortCut = value.AsInt(reader, 0, 0xFFFF);
-    else if (name == "OnClick") OnClick = reader.Handler(value);
-    else TComponent::ReadProperty(name, value, reader);
+    if (name == "Caption")
+        Caption = value.AsString(reader);
+    else if (name == "ShortCut")
+        ShortCut = value.AsInt(reader, 0, 0xFFFF);
+    else if (name == "OnClick")
+        OnClick = reader.Handler(value);
+    else
+        TComponent::ReadProperty(name, value, reader);
 }
 
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner) {
@@ -83,7 +89,8 @@ void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TPopupMenu::Popup(int X, int Y) {
     MenuHandle menu;
-    for (TMenuItem* item : items_) Win().AppendMenuA(menu.get(), MF_STRING, item->Command(), item->Caption.c_str());
+    for (TMenuItem* item : items_)
+        Win().AppendMenuA(menu.get(), MF_STRING, item->Command(), item->Caption.c_str());
     HWND owner = window_->Handle();
     Win().TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, X, Y, 0, owner, nullptr);
     // Lets the menu close properly the next time it opens (the owner has no visible window).

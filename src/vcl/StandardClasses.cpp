@@ -6,13 +6,14 @@
 
 namespace vcl {
 
-template <class T> TComponent* Make(TComponent* owner) { return new T(owner); }
+template <class T> TComponent* Make(TComponent* owner) {
+    return new T(owner);
+}
 
 std::map<AnsiString, FormReader::Factory> StandardClasses() {
     return {
-        {"TButton", Make<TButton>},       {"TGroupBox", Make<TGroupBox>},
-        {"TLabel", Make<TLabel>},         {"TScrollBar", Make<TScrollBar>},
-        {"TPanel", Make<TPanel>},         {"TTimer", Make<TTimer>},
+        {"TButton", Make<TButton>},       {"TGroupBox", Make<TGroupBox>}, {"TLabel", Make<TLabel>},
+        {"TScrollBar", Make<TScrollBar>}, {"TPanel", Make<TPanel>},       {"TTimer", Make<TTimer>},
         {"TPopupMenu", Make<TPopupMenu>}, {"TMenuItem", Make<TMenuItem>},
     };
 }

@@ -23,8 +23,10 @@ void TButton::CommandNotify(UINT code) {
 }
 
 void TButton::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
-    if (name == "OnClick") OnClick = reader.Handler(value);
-    else TWinControl::ReadProperty(name, value, reader);
+    if (name == "OnClick")
+        OnClick = reader.Handler(value);
+    else
+        TWinControl::ReadProperty(name, value, reader);
 }
 
 void TGroupBox::CreateParams(TCreateParams& params) {
@@ -46,7 +48,9 @@ void TScrollBar::CreateParams(TCreateParams& params) {
     params.style |= SBS_HORZ | WS_TABSTOP;
 }
 
-void TScrollBar::CreateWnd() { UpdateNative(); }
+void TScrollBar::CreateWnd() {
+    UpdateNative();
+}
 
 void TScrollBar::UpdateNative() {
     if (!HandleAllocated()) return;
@@ -76,26 +80,48 @@ void TScrollBar::SetPosition(int value) {
 
 void TScrollBar::ScrollNotify(UINT code, int position) {
     switch (code) {
-    case SB_LINELEFT: SetPosition(position_ - smallChange_); break;
-    case SB_LINERIGHT: SetPosition(position_ + smallChange_); break;
-    case SB_PAGELEFT: SetPosition(position_ - largeChange_); break;
-    case SB_PAGERIGHT: SetPosition(position_ + largeChange_); break;
+    case SB_LINELEFT:
+        SetPosition(position_ - smallChange_);
+        break;
+    case SB_LINERIGHT:
+        SetPosition(position_ + smallChange_);
+        break;
+    case SB_PAGELEFT:
+        SetPosition(position_ - largeChange_);
+        break;
+    case SB_PAGERIGHT:
+        SetPosition(position_ + largeChange_);
+        break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: SetPosition(position); break;
-    case SB_LEFT: SetPosition(min_); break;
-    case SB_RIGHT: SetPosition(max_); break;
-    default: break;
+    case SB_THUMBTRACK:
+        SetPosition(position);
+        break;
+    case SB_LEFT:
+        SetPosition(min_);
+        break;
+    case SB_RIGHT:
+        SetPosition(max_);
+        break;
+    default:
+        break;
     }
 }
 
 void TScrollBar::ReadProperty(const AnsiString& name, const DfmValue& value, FormReader& reader) {
-    if (name == "Min") SetMin(value.AsInt(reader, 0, 32767));
-    else if (name == "Max") SetMax(value.AsInt(reader, 0, 32767));
-    else if (name == "Position") SetPosition(value.AsInt(reader, 0, 32767));
-    else if (name == "SmallChange") SetSmallChange(value.AsInt(reader, 1, 32767));
-    else if (name == "LargeChange") SetLargeChange(value.AsInt(reader, 1, 32767));
-    else if (name == "OnChange") OnChange = reader.Handler(value);
-    else TWinControl::ReadProperty(name, value, reader);
+    if (name == "Min")
+        SetMin(value.AsInt(reader, 0, 32767));
+    else if (name == "Max")
+        SetMax(value.AsInt(reader, 0, 32767));
+    else if (name == "Position")
+        SetPosition(value.AsInt(reader, 0, 32767));
+    else if (name == "SmallChange")
+        SetSmallChange(value.AsInt(reader, 1, 32767));
+    else if (name == "LargeChange")
+        SetLargeChange(value.AsInt(reader, 1, 32767));
+    else if (name == "OnChange")
+        OnChange = reader.Handler(value);
+    else
+        TWinControl::ReadProperty(name, value, reader);
 }
 
 } // namespace vcl

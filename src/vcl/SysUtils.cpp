@@ -6,7 +6,9 @@
 
 namespace vcl {
 
-AnsiString IntToStr(std::int64_t value) { return std::to_string(value); }
+AnsiString IntToStr(std::int64_t value) {
+    return std::to_string(value);
+}
 
 std::optional<std::int32_t> TryStrToInt(const AnsiString& text) {
     std::size_t i = 0;
@@ -20,10 +22,14 @@ std::optional<std::int32_t> TryStrToInt(const AnsiString& text) {
         for (; i < text.size(); ++i) {
             const char c = text[i];
             int nibble;
-            if (c >= '0' && c <= '9') nibble = c - '0';
-            else if (c >= 'a' && c <= 'f') nibble = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F') nibble = c - 'A' + 10;
-            else return std::nullopt;
+            if (c >= '0' && c <= '9')
+                nibble = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                nibble = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                nibble = c - 'A' + 10;
+            else
+                return std::nullopt;
             value = (value << 4) | static_cast<std::uint32_t>(nibble);
         }
         if (negative) value = 0u - value;
@@ -83,9 +89,13 @@ std::size_t FilePartStart(const AnsiString& path) {
 }
 } // namespace
 
-AnsiString ExtractFilePath(const AnsiString& path) { return path.substr(0, FilePartStart(path)); }
+AnsiString ExtractFilePath(const AnsiString& path) {
+    return path.substr(0, FilePartStart(path));
+}
 
-AnsiString ExtractFileName(const AnsiString& path) { return path.substr(FilePartStart(path)); }
+AnsiString ExtractFileName(const AnsiString& path) {
+    return path.substr(FilePartStart(path));
+}
 
 AnsiString ChangeFileExt(const AnsiString& path, const AnsiString& ext) {
     const std::size_t start = FilePartStart(path);

@@ -13,6 +13,8 @@ WinApi& Win() {
     return *current;
 }
 
-void SetWinApi(WinApi* api) { current = api; }
+void SetWinApi(WinApi* api) {
+    current = api;
+}
 
 } // namespace win

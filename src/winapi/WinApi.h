@@ -34,8 +34,7 @@ public:
     virtual BOOL UnhookWinEvent(HWINEVENTHOOK hook) = 0;
 
     // user32: our own windows
-    virtual BOOL GetClassInfoExA(HINSTANCE instance, const char* className,
-                                 WNDCLASSEXA* wc) = 0;
+    virtual BOOL GetClassInfoExA(HINSTANCE instance, const char* className, WNDCLASSEXA* wc) = 0;
     virtual ATOM RegisterClassExA(const WNDCLASSEXA* wc) = 0;
     virtual HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName,
                                  DWORD style, int x, int y, int width, int height, HWND parent,
@@ -56,8 +55,7 @@ public:
     virtual BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     virtual void PostQuitMessage(int exitCode) = 0;
     virtual BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) = 0;
-    virtual BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax,
-                              UINT remove) = 0;
+    virtual BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) = 0;
     virtual BOOL TranslateMessage(const MSG* msg) = 0;
     virtual LRESULT DispatchMessageA(const MSG* msg) = 0;
     virtual BOOL IsDialogMessageA(HWND dialog, MSG* msg) = 0;
@@ -71,8 +69,8 @@ public:
     virtual BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
                                 const RECT* rect) = 0;
     virtual BOOL DestroyMenu(HMENU menu) = 0;
-    virtual HICON CreateIconFromResourceEx(BYTE* bits, DWORD size, BOOL icon, DWORD version,
-                                           int cx, int cy, UINT flags) = 0;
+    virtual HICON CreateIconFromResourceEx(BYTE* bits, DWORD size, BOOL icon, DWORD version, int cx,
+                                           int cy, UINT flags) = 0;
     virtual BOOL DestroyIcon(HICON icon) = 0;
     virtual HICON LoadIconA(HINSTANCE instance, const char* name) = 0;
     virtual HCURSOR LoadCursorA(HINSTANCE instance, const char* name) = 0;

@@ -88,7 +88,9 @@ constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
 constexpr UINT SWP_NOACTIVATE = 0x0010;
-inline HWND HWND_TOP() { return nullptr; }
+inline HWND HWND_TOP() {
+    return nullptr;
+}
 
 // Layered windows
 constexpr DWORD LWA_COLORKEY = 0x1;
@@ -123,8 +125,12 @@ constexpr UINT NIF_ICON = 2;
 constexpr UINT NIF_TIP = 4;
 
 // Resources
-inline const char* RT_RCDATA() { return MakeIntResource(10); }
-inline const char* IDC_ARROW() { return MakeIntResource(32512); }
+inline const char* RT_RCDATA() {
+    return MakeIntResource(10);
+}
+inline const char* IDC_ARROW() {
+    return MakeIntResource(32512);
+}
 constexpr UINT LR_DEFAULTCOLOR = 0;
 constexpr int COLOR_BTNFACE = 15;
 
@@ -133,7 +139,11 @@ constexpr DWORD EVENT_SYSTEM_FOREGROUND = 0x0003;
 constexpr DWORD WINEVENT_OUTOFCONTEXT = 0x0000;
 constexpr DWORD WINEVENT_SKIPOWNPROCESS = 0x0002;
 
-inline WORD LoWord(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-inline WORD HiWord(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+inline WORD LoWord(std::uintptr_t v) {
+    return static_cast<WORD>(v & 0xFFFF);
+}
+inline WORD HiWord(std::uintptr_t v) {
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
 
 } // namespace win

@@ -114,7 +114,11 @@ template <class Fn> Fn ProcAs(FARPROC proc) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }
 
-inline HWND ToHwnd(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
-inline std::uintptr_t FromHwnd(HWND hwnd) { return reinterpret_cast<std::uintptr_t>(hwnd); }
+inline HWND ToHwnd(std::uintptr_t value) {
+    return reinterpret_cast<HWND>(value);
+}
+inline std::uintptr_t FromHwnd(HWND hwnd) {
+    return reinterpret_cast<std::uintptr_t>(hwnd);
+}
 
 } // namespace win
