@@ -11,6 +11,12 @@ TComponent::TComponent(TComponent* AOwner) {
 }
 
 TComponent::~TComponent() {
+    BeginDestroy(); // a component deleted without Free
+    DestroyComponents();
+    if (owner_) owner_->RemoveComponent(this);
+}
+
+void TComponent::BeginDestroy() {
     Destroying();
     // Tell everyone who asked that this component is going; each removes its link to us.
     while (!freeNotifies_.empty()) {
@@ -20,8 +26,6 @@ TComponent::~TComponent() {
         theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
         other->Notification(this, opRemove);
     }
-    DestroyComponents();
-    if (owner_) owner_->RemoveComponent(this);
 }
 
 void TComponent::DestroyComponents() {
@@ -35,6 +39,7 @@ void TComponent::DestroyComponents() {
 void Free(TComponent* component) {
     if (!component) return;
     component->BeforeDestruction();
+    component->BeginDestroy();
     delete component;
 }
 

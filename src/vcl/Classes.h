@@ -84,6 +84,9 @@ public:
     virtual void Loaded();
     // Runs before the destructor while the whole object still exists (see Free).
     virtual void BeforeDestruction() {}
+    // Marks the component as going and tells those who asked for a free notification, while
+    // it is still whole, so they can tell what kind of component it is.
+    void BeginDestroy();
 
 protected:
     void Destroying() { state_.Include(csDestroying); }
