@@ -133,7 +133,9 @@ void TForm1::RestoringWalk() {
     // Listed windows first, in list order; then every other window Lumra changed (an owned
     // dialog or a late window that foreground tracking layered), so none stays translucent.
     for (int i = 0; i < unit1::kListSlots && WindowList[i]; ++i) Changed.Restore(WindowList[i]);
-    Changed.RestoreAll();
+    Changed.RestoreAll([this](HWND h) {
+        return std::find(WindowList, WindowList + WindowCount, h) != WindowList + WindowCount;
+    });
 }
 
 int TForm1::ReadStoredLevel() const {

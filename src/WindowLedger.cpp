@@ -67,6 +67,7 @@ void WindowLedger::Restore(HWND hwnd) const {
     }
 }
 
-void WindowLedger::RestoreAll() const {
-    for (const auto& [hwnd, original] : entries_) Restore(hwnd);
+void WindowLedger::RestoreAll(const std::function<bool(HWND)>& skip) const {
+    for (const auto& [hwnd, original] : entries_)
+        if (!skip(hwnd)) Restore(hwnd);
 }

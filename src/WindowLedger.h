@@ -4,6 +4,7 @@
 
 #include "winapi/WinTypes.h"
 
+#include <functional>
 #include <map>
 
 class WindowLedger {
@@ -15,8 +16,8 @@ public:
     bool Contains(win::HWND hwnd) const { return entries_.count(hwnd) != 0; }
     // Puts one recorded window back as its program had it.
     void Restore(win::HWND hwnd) const;
-    // Every recorded window, listed or not.
-    void RestoreAll() const;
+    // Every recorded window for which `skip` says no.
+    void RestoreAll(const std::function<bool(win::HWND)>& skip) const;
 
 private:
     struct Original {
