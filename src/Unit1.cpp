@@ -20,6 +20,15 @@ namespace {
 bool IsDesktop(HWND hwnd) {
     return hwnd == Win().FindWindowA("Progman", nullptr);
 }
+
+// Out of context: called from our own message loop, on this thread.
+void WINAPI_CB ForegroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    try {
+        if (Form1) Form1->TrackForeground();
+    } catch (const Exception& e) {
+        Application->HandleException(e);
+    }
+}
 } // namespace
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
@@ -151,18 +160,40 @@ void TForm1::FormCreate(TObject* Sender) {
     Panel1->SetCaption(unit1::PercentText(OpacityLevel));
     Enumerate();
     LayeringWalk();
+    // Users notice a window that stays translucent for a moment after they click it: react to
+    // the switch at once; the tick still corrects a missed event. Our own windows are the
+    // timer's business.
+    ForegroundHook = Win().SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
+                                           nullptr, ForegroundChanged, 0, 0,
+                                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
 }
 
 void TForm1::FormDestroy(TObject* Sender) {
     (void)Sender;
     // A form whose description failed to load runs this too, without its components.
     if (Timer1) Timer1->SetEnabled(false);
+    Unhook();
     Enumerate();
     RestoringWalk();
 }
 
 void TForm1::Timer1Timer(TObject* Sender) {
     (void)Sender;
+    TrackForeground();
+}
+
+void TForm1::Unhook() {
+    if (ForegroundHook) Win().UnhookWinEvent(ForegroundHook);
+    ForegroundHook = nullptr;
+}
+
+void TForm1::RestoreEverything() {
+    Unhook();
+    if (Timer1) Timer1->SetEnabled(false);
+    RestoringWalk();
+}
+
+void TForm1::TrackForeground() {
     WinApi& api = Win();
     ForegroundWnd = api.GetForegroundWindow();
     if (ForegroundWnd == PreviousWnd) return;
@@ -199,6 +230,7 @@ void TForm1::Button3Click(TObject* Sender) {
 void TForm1::Button2Click(TObject* Sender) {
     (void)Sender;
     Timer1->SetEnabled(false);
+    Unhook();
     Enumerate();
     RestoringWalk();
     Close();

@@ -55,6 +55,11 @@ public:
 
     // Appends one window to the list if it qualifies (the enumeration callback's work).
     void CollectOne(win::HWND hwnd);
+    // The foreground tracking step, run by every tick and at once when Windows reports a new
+    // foreground window.
+    void TrackForeground();
+    // After a fault or when the session ends: every changed window back as its program had it.
+    void RestoreEverything();
 
     // Read-only views for tests and tools.
     win::HWND Foreground() const { return ForegroundWnd; }
@@ -72,6 +77,8 @@ private:
     void SetWindowAlpha(win::HWND hwnd, int level);
 
     WindowLedger Changed; // every window Lumra has changed, and how its program had it
+    win::HWINEVENTHOOK ForegroundHook{};
+    void Unhook();
 
     void Enumerate();
     void LayeringWalk();

@@ -109,10 +109,10 @@ HWND CreateTargetWindow(MessageTarget* target, DWORD exStyle, const char* classN
     return hwnd;
 }
 
-UtilWindow::UtilWindow(Handler handler) : handler_(std::move(handler)) {
-    RegisterWindowClass("TPUtilWindow", nullptr);
-    hwnd_ = CreateTargetWindow(this, WS_EX_TOOLWINDOW, "TPUtilWindow", "", WS_POPUP, 0, 0, 0, 0,
-                               nullptr);
+UtilWindow::UtilWindow(Handler handler, const char* className) : handler_(std::move(handler)) {
+    RegisterWindowClass(className, nullptr);
+    hwnd_ =
+        CreateTargetWindow(this, WS_EX_TOOLWINDOW, className, "", WS_POPUP, 0, 0, 0, 0, nullptr);
 }
 
 UtilWindow::~UtilWindow() {

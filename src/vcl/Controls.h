@@ -64,7 +64,7 @@ class UtilWindow final : public MessageTarget {
 public:
     // Returns true when it handled the message; the rest get the default handling.
     using Handler = std::function<bool(TMessage&)>;
-    explicit UtilWindow(Handler handler);
+    explicit UtilWindow(Handler handler, const char* className = "TPUtilWindow");
     ~UtilWindow();
     UtilWindow(const UtilWindow&) = delete;
     UtilWindow& operator=(const UtilWindow&) = delete;

@@ -211,6 +211,13 @@ void TForm::WndProc(TMessage& message) {
         Close();
         return;
     }
+    // Logoff or shutdown: Windows may end the process any time after this message returns, so
+    // the form's own ending (OnDestroy) runs now; its destruction later does not repeat it.
+    if (message.Msg == WM_ENDSESSION && message.WParam) {
+        BeforeDestruction();
+        message.Result = 0;
+        return;
+    }
     TWinControl::WndProc(message);
 }
 

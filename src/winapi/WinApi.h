@@ -100,6 +100,8 @@ public:
                                             const char* text, const char* fileName) = 0;
     virtual BOOL IsDBCSLeadByte(BYTE testChar) = 0;
     virtual DWORD GetCurrentProcessId() = 0;
+    virtual TOP_LEVEL_EXCEPTION_FILTER
+    SetUnhandledExceptionFilter(TOP_LEVEL_EXCEPTION_FILTER filter) = 0;
     virtual HRSRC FindResourceA(HMODULE module, const char* name, const char* type) = 0;
     virtual HGLOBAL LoadResource(HMODULE module, HRSRC resource) = 0;
     virtual void* LockResource(HGLOBAL data) = 0;

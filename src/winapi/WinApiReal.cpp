@@ -163,6 +163,10 @@ public:
     }
     BOOL IsDBCSLeadByte(BYTE c) override { return ::IsDBCSLeadByte(c); }
     DWORD GetCurrentProcessId() override { return ::GetCurrentProcessId(); }
+    TOP_LEVEL_EXCEPTION_FILTER SetUnhandledExceptionFilter(TOP_LEVEL_EXCEPTION_FILTER f) override {
+        return AsFn<TOP_LEVEL_EXCEPTION_FILTER>(
+            ::SetUnhandledExceptionFilter(AsFn<LPTOP_LEVEL_EXCEPTION_FILTER>(f)));
+    }
     HRSRC FindResourceA(HMODULE m, const char* n, const char* t) override {
         return ::FindResourceA(m, n, t);
     }

@@ -814,3 +814,10 @@ BOOL SimDesktop::GetLayered(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* flags)
     if (flags) *flags = w->layeredFlags;
     return 1;
 }
+
+TOP_LEVEL_EXCEPTION_FILTER
+SimDesktop::SetUnhandledExceptionFilter(TOP_LEVEL_EXCEPTION_FILTER filter) {
+    const TOP_LEVEL_EXCEPTION_FILTER previous = faultFilter;
+    faultFilter = filter;
+    return previous;
+}

@@ -212,6 +212,9 @@ public:
                                          const char* fileName) override;
     win::BOOL IsDBCSLeadByte(win::BYTE testChar) override;
     win::DWORD GetCurrentProcessId() override;
+    win::TOP_LEVEL_EXCEPTION_FILTER
+    SetUnhandledExceptionFilter(win::TOP_LEVEL_EXCEPTION_FILTER filter) override;
+    win::TOP_LEVEL_EXCEPTION_FILTER faultFilter = nullptr; // what a fault would call
     win::HRSRC FindResourceA(win::HMODULE module, const char* name, const char* type) override;
     win::HGLOBAL LoadResource(win::HMODULE module, win::HRSRC resource) override;
     void* LockResource(win::HGLOBAL data) override;

@@ -245,3 +245,28 @@ TEST(Title, IsTheFileNameUpToTheFirstDotLowerCasedAfterItsFirstCharacter) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ProgramTest, AFaultRestoresEveryWindowBeforeTheProcessEnds) {
+    const HWND a = sim.AddWindow("A");
+    const HWND dialog = sim.AddWindow(SimDesktop::WindowSpec{.label = "dialog", .owner = a});
+    // The fault happens while the program runs: from the message loop.
+    vcl::UtilWindow crash([&](vcl::TMessage& m) {
+        if (m.Msg != WM_USER) return false;
+        sim.SetForeground(dialog);
+        Form1->Timer1Timer(nullptr);
+        EXPECT_TRUE(sim.Layered(a) && sim.Layered(dialog));
+        EXPECT_NE(sim.faultFilter, nullptr);
+        if (sim.faultFilter)
+            EXPECT_EQ(sim.faultFilter(nullptr), 1); // the process ends, no debugger
+        EXPECT_FALSE(sim.Layered(a));
+        EXPECT_FALSE(sim.Layered(dialog));
+        return true;
+    });
+    sim.PostMessageA(crash.Handle(), WM_USER, 0, 0);
+    RunProgram();
+    EXPECT_EQ(sim.LogMatching("MessageBoxA").size(), 0u);
+}
+
+} // namespace

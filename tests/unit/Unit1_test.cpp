@@ -229,3 +229,49 @@ TEST_F(TranslucencyTest, AFullListMakesRoomFromDuplicatesAndClosedWindows) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TranslucencyTest, AForegroundEventRunsTheSameStepAtOnce) {
+    TForm1& form = Start();
+    ASSERT_EQ(sim.LogMatching("SetWinEventHook").size(), 1u);
+    sim.FireForegroundEvent(b);
+    EXPECT_EQ(sim.At(b).alpha, 255);
+    EXPECT_EQ(form.Previous(), b);
+    sim.SetForeground(a); // an event that never came: the tick corrects it
+    form.Timer1Timer(nullptr);
+    EXPECT_EQ(sim.At(a).alpha, 255);
+    EXPECT_EQ(sim.At(b).alpha, 175);
+    // Unhooked before the windows are put back, so no late event layers one again.
+    Close();
+    const auto unhook = std::find(sim.log.begin(), sim.log.end(), "UnhookWinEvent");
+    const auto restore = std::find(sim.log.begin(), sim.log.end(), "SetWindowLongA(A, -20, 0x0)");
+    EXPECT_LT(unhook, restore);
+}
+
+TEST_F(TranslucencyTest, WithoutWinEventHooksTheTickAloneTracks) {
+    sim.hasWinEventHook = false;
+    TForm1& form = Start();
+    sim.FireForegroundEvent(b);
+    EXPECT_EQ(sim.At(b).alpha, 175);
+    form.Timer1Timer(nullptr);
+    EXPECT_EQ(sim.At(b).alpha, 255);
+}
+
+TEST_F(TranslucencyTest, TheEndOfTheSessionRestoresAtOnce) {
+    TForm1& form = Start();
+    sim.SendMessageA(form.Handle(), WM_ENDSESSION, 1, 0);
+    EXPECT_FALSE(sim.Layered(a));
+    EXPECT_FALSE(sim.TimerRunning(form.Timer1->WindowHandle()));
+    const auto restores = sim.LogMatching("SetWindowLongA(A, -20, 0x0)").size();
+    Close(); // FormDestroy has run already: nothing twice
+    EXPECT_EQ(sim.LogMatching("SetWindowLongA(A, -20, 0x0)").size(), restores);
+}
+
+TEST_F(TranslucencyTest, ACancelledEndOfSessionChangesNothing) {
+    Start();
+    sim.SendMessageA(Form1->Handle(), WM_ENDSESSION, 0, 0);
+    EXPECT_TRUE(sim.Layered(a));
+}
+
+} // namespace
