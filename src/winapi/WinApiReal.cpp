@@ -4,8 +4,10 @@
 #define WIN32_LEAN_AND_MEAN
 #include "winapi/WinApi.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 static_assert(sizeof(win::POINT) == sizeof(::POINT));
 static_assert(sizeof(win::RECT) == sizeof(::RECT));
