@@ -257,9 +257,9 @@ TEST_F(ProgramTest, AFaultRestoresEveryWindowBeforeTheProcessEnds) {
         sim.SetForeground(dialog);
         Form1->Timer1Timer(nullptr);
         EXPECT_TRUE(sim.Layered(a) && sim.Layered(dialog));
-        EXPECT_NE(sim.faultFilter, nullptr);
-        if (sim.faultFilter)
-            EXPECT_EQ(sim.faultFilter(nullptr), 1); // the process ends, no debugger
+        const win::TOP_LEVEL_EXCEPTION_FILTER filter = sim.faultFilter;
+        EXPECT_NE(filter, nullptr);
+        EXPECT_EQ(filter ? filter(nullptr) : 0, 1); // the process ends, no debugger
         EXPECT_FALSE(sim.Layered(a));
         EXPECT_FALSE(sim.Layered(dialog));
         return true;
