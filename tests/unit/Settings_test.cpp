@@ -3,6 +3,8 @@
 #include "LumraFixture.h"
 #include "Program.h"
 
+#include <random>
+
 using namespace win;
 
 namespace {
@@ -267,6 +269,55 @@ TEST_F(ProgramTest, AFaultRestoresEveryWindowBeforeTheProcessEnds) {
     sim.PostMessageA(crash.Handle(), WM_USER, 0, 0);
     RunProgram();
     EXPECT_EQ(sim.LogMatching("MessageBoxA").size(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// Other programs can post anything to our windows: none of it may crash Lumra or change what it
+// did to the desktop, and the notification guard must always end up idle.
+TEST_F(SettingsTest, HostileMessagesLeaveEverythingAsItWas) {
+    std::vector<HWND> ours;
+    auto collect = [](HWND h, LPARAM list) {
+        auto* v = reinterpret_cast<std::vector<HWND>*>(list);
+        if (SimDesktop::Current()->At(h).pid == SimDesktop::kOwnPid) v->push_back(h);
+        return 1;
+    };
+    sim.EnumWindows(collect, reinterpret_cast<LPARAM>(&ours));
+    for (HWND top : std::vector<HWND>(ours))
+        sim.EnumChildWindows(top, collect, reinterpret_cast<LPARAM>(&ours));
+    ASSERT_GE(ours.size(), 10u);
+    const UINT messages[] = {WM_TASKTRAY,
+                             WM_COMMAND,
+                             WM_HSCROLL,
+                             WM_TIMER,
+                             WM_USER,
+                             WM_USER + 0x3F0,
+                             sim.RegisterWindowMessageA("TaskbarCreated"),
+                             WM_NULL};
+    std::mt19937 random(20261211);
+    sim.onPopup = [](const SimDesktop::Popup&) { return UINT_PTR{0}; }; // every menu is dismissed
+    for (int i = 0; i < 4000; ++i) {
+        const HWND target = ours[random() % ours.size()];
+        const UINT msg = messages[random() % std::size(messages)];
+        WPARAM w = random();
+        LPARAM l = static_cast<LPARAM>(random());
+        if (i % 3 == 0) l = reinterpret_cast<LPARAM>(ours[random() % ours.size()]); // a real window
+        if (i % 5 == 0) w = random() % 4; // a live icon id
+        if (msg == WM_COMMAND && i % 2) w = form.K1->Command() + 1000 + (w & 0xFF); // no such item
+        if (msg == WM_COMMAND && (w >> 16) == BN_CLICKED) w |= 0x10000; // a click is a user's right
+        sim.SendMessageA(target, msg, w, l);
+        EXPECT_FALSE(NotifyBusy);
+    }
+    sim.queue.clear();
+    EXPECT_TRUE(sim.IsWindow(form.Handle()));
+    EXPECT_TRUE(sim.Layered(a));
+    EXPECT_GE(form.Level(), 0);
+    EXPECT_LE(form.Level(), 255);
+    EXPECT_TRUE(sim.boxes.empty());
+    Close();
+    EXPECT_FALSE(sim.Layered(a));
 }
 
 } // namespace
