@@ -1,0 +1,4 @@
+object A: TX
+  Left = 1
+  Left = 2
+end
