@@ -693,8 +693,9 @@ DWORD SimDesktop::GetPrivateProfileStringA(const char* appName, const char* keyN
         for (const std::string& raw : Lines(ReadProfile(path))) {
             const std::string line = Trim(raw);
             if (!line.empty() && line[0] == '[') {
+                if (inSection) break; // a section stored twice is read in its first place only
                 const auto close = line.find(']');
-                inSection = close != std::string::npos &&
+                inSection = close != std::string::npos && *appName &&
                             Lower(Trim(line.substr(1, close - 1))) == Lower(appName);
                 continue;
             }
@@ -733,7 +734,7 @@ BOOL SimDesktop::WritePrivateProfileStringA(const char* appName, const char* key
         if (!line.empty() && line[0] == '[') {
             if (inSection) break;
             const auto close = line.find(']');
-            inSection = close != std::string::npos &&
+            inSection = close != std::string::npos && *appName &&
                         Lower(Trim(line.substr(1, close - 1))) == Lower(appName);
             if (inSection) sectionEnd = i + 1;
             continue;
@@ -742,7 +743,7 @@ BOOL SimDesktop::WritePrivateProfileStringA(const char* appName, const char* key
         if (!line.empty()) sectionEnd = i + 1;
         const auto eq = line.find('=');
         if (eq != std::string::npos && Lower(Trim(line.substr(0, eq))) == Lower(keyName)) {
-            lines[i] = entry;
+            lines[i] = Trim(line.substr(0, eq)) + "=" + text; // the stored name is kept
             done = true;
         }
     }
