@@ -147,17 +147,18 @@ void TForm1::RestoringWalk() {
     });
 }
 
-int TForm1::ReadStoredLevel() const {
-    // A stored value outside the scroll bar's range is clamped as soon as it is read.
-    return std::clamp(IniVesk1->ReadInteger(unit1::kSection, unit1::kKey, unit1::kDefaultLevel), 0,
-                      255);
+void TForm1::LoadStoredLevel() {
+    // A stored value outside the scroll bar's range is clamped as soon as it is read, so the
+    // panel never shows more than 100 and "OK" never writes what the scroll bar cannot show.
+    OpacityLevel =
+        std::clamp(IniVesk1->ReadInteger(unit1::kSection, unit1::kKey, unit1::kDefaultLevel), 0, 255);
+    ScrollBar1->SetPosition(OpacityLevel);
+    Panel1->SetCaption(unit1::PercentText(OpacityLevel));
 }
 
 void TForm1::FormCreate(TObject* Sender) {
     (void)Sender;
-    OpacityLevel = ReadStoredLevel();
-    ScrollBar1->SetPosition(OpacityLevel);
-    Panel1->SetCaption(unit1::PercentText(OpacityLevel));
+    LoadStoredLevel();
     Enumerate();
     LayeringWalk();
     // Users notice a window that stays translucent for a moment after they click it: react to
@@ -238,9 +239,7 @@ void TForm1::Button2Click(TObject* Sender) {
 
 void TForm1::K1Click(TObject* Sender) {
     (void)Sender;
-    OpacityLevel = ReadStoredLevel();
-    ScrollBar1->SetPosition(OpacityLevel);
-    Panel1->SetCaption(unit1::PercentText(OpacityLevel));
+    LoadStoredLevel();
     Show();
 }
 

@@ -85,7 +85,8 @@ private:
     void LevelWalk();
     void RestoringWalk();
     void CompactList();
-    int ReadStoredLevel() const;
+    // The stored level into OpacityLevel, the scroll bar and the panel.
+    void LoadStoredLevel();
 };
 
 extern TForm1* Form1;
