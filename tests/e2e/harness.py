@@ -6,7 +6,8 @@ Wine prefix copied from a cached template, one persistent wineserver, and probe.
 Windows program that creates test windows and inspects everyone's windows on request.
 
 Modes:
-  harness.py setup      start the shared environment for a ctest run (state in build/e2e/run.json)
+  harness.py setup      start the shared environment of the calling ctest run (or shell), in
+                        build/e2e/runs/<its pid>/
   harness.py teardown   stop it again
   harness.py run EXE    run EXE under Wine on $DISPLAY, or on a display of its own (screenshots
                         in build/run/), until it exits
@@ -29,8 +30,10 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 E2E_BUILD = REPO / "build" / "e2e"
-STATE_FILE = E2E_BUILD / "run.json"
-WORK = E2E_BUILD / "work"  # scenarios' folders, removed as they end (or by the next setup)
+# One folder per test run: several ctest runs of this checkout may overlap, each with its own
+# display, prefix and copies of the programs. A run is named after the process that owns it:
+# ctest for the fixture (the parent of setup, scenarios and teardown alike).
+RUNS = E2E_BUILD / "runs"
 TEMPLATE_ROOT = E2E_BUILD / "prefix-template"
 DEFAULT_EXE = REPO / "build" / "win32" / "lumra.exe"
 PROBE_SOURCE = Path(__file__).resolve().parent / "probe.cpp"
@@ -329,10 +332,10 @@ class ProbeError(Failure):
 class Probe:
     """probe.exe, started once and then asked one command per line."""
 
-    def __init__(self, env, logfile, timeout=60):
+    def __init__(self, env, exe, logfile, timeout=60):
         started = time.monotonic()
         self.logfile = Path(logfile)
-        self.proc = spawn([WINE64, probe_exe()], env=env, logfile=logfile,
+        self.proc = spawn([WINE64, exe], env=env, logfile=logfile,
                           stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self._buffer = b""
         self._selector = selectors.DefaultSelector()
@@ -445,34 +448,47 @@ class Probe:
 
 
 class Environment:
-    """Display, window manager, prefix and wineserver: started once per test run."""
+    """Display, window manager, prefix, wineserver and desktop, started once per test run, all
+    under one folder: run.json (what runs), prefix/, logs/, work/ (the scenarios' folders) and
+    the copies of lumra.exe and probe.exe that every scenario of the run uses."""
 
-    def __init__(self, display, prefix, pids, logdir):
-        self.display, self.pids = display, pids
-        self.prefix, self.logdir = Path(prefix).resolve(), Path(logdir).resolve()
-        self.env = wine_env(self.prefix, self.display)
+    def __init__(self, root, display, pids, owner):
+        self.root, self.display, self.pids, self.owner = Path(root).resolve(), display, pids, owner
+        self.prefix, self.logdir = self.root / "prefix", self.root / "logs"
+        self.work = self.root / "work"
+        self.probe_exe, self.lumra_exe = self.root / "probe.exe", self.root / "lumra.exe"
+        self.env = wine_env(self.prefix, self.display) if display else None
 
     @classmethod
-    def start(cls, prefix, logdir, timings=None):
+    def start(cls, root, owner, timings=None):
         timings = {} if timings is None else timings
-        logdir.mkdir(parents=True, exist_ok=True)
-        display, pids = start_display(logdir)
-        self = cls(display, prefix, pids, logdir)
+        self = cls(root, None, {}, owner)
+        self.logdir.mkdir(parents=True, exist_ok=True)
+        # Saved at once and after each step, so whatever runs can be found and stopped.
+        self.save()
         try:
-            template, timings["template_seconds"] = template_prefix(display, logdir)
+            # Copies: a build running meanwhile may rewrite the originals.
+            shutil.copy2(probe_exe(), self.probe_exe)
+            shutil.copy2(lumra_exe(), self.lumra_exe)
+            self.display, display_pids = start_display(self.logdir)
+            self.pids.update(display_pids)
+            self.env = wine_env(self.prefix, self.display)
+            self.save()
+            template, timings["template_seconds"] = template_prefix(self.display, self.logdir)
             timings["prefix_copy_seconds"] = copy_prefix(template, self.prefix)
             self.start_wineserver()
             # The desktop process (explorer.exe) lives as long as some program uses the desktop,
             # and belongs to the process group of the one that started it: a holder started
             # here keeps it for the whole run and out of every scenario's process group.
-            holder = spawn([WINE64, probe_exe(), "hold"], env=self.env,
-                           logfile=logdir / "desktop.log")
+            holder = spawn([WINE64, self.probe_exe, "hold"], env=self.env,
+                           logfile=self.logdir / "desktop.log")
             self.pids["desktop"] = holder.pid
+            self.save()
             wait_until(lambda: any("explorer.exe" in cmdline(p) for p in group_members(holder.pid))
                        or holder.poll() is not None, 180, "the desktop process")
             if holder.poll() is not None:
                 raise Failure(f"the desktop holder ended with code {holder.returncode}")
-            probe = Probe(self.env, logdir / "probe.log", timeout=180)
+            probe = Probe(self.env, self.probe_exe, self.logdir / "probe.log", timeout=180)
             timings["probe_start_seconds"] = probe.start_seconds
             try:
                 acp = probe.acp()
@@ -490,21 +506,28 @@ class Environment:
         # In the foreground (-f), so its pid is known; persistent (-p) between processes.
         self.pids["wineserver"] = spawn([WINESERVER, "-f", "-p"], env=self.env,
                                         logfile=self.logdir / "wineserver.log").pid
+        self.save()
 
     def running(self):
         return all(alive(self.pids.get(name, 0)) for name in ("xvfb", "wineserver", "desktop"))
 
-    def save(self, path):
-        path.write_text(json.dumps({"display": self.display, "prefix": str(self.prefix),
-                                    "pids": self.pids, "logdir": str(self.logdir)}))
+    def save(self):
+        (self.root / "run.json").write_text(json.dumps(
+            {"display": self.display, "pids": self.pids, "owner": self.owner}))
 
     @classmethod
-    def load(cls, path):
-        state = json.loads(path.read_text())
-        return cls(state["display"], state["prefix"], state["pids"], state["logdir"])
+    def load(cls, root):
+        """The environment saved in `root`, or None."""
+        try:
+            state = json.loads((Path(root) / "run.json").read_text())
+        except (OSError, ValueError):
+            return None
+        return cls(root, state["display"], state["pids"], state["owner"])
 
-    def stop(self, remove_prefix=True):
-        if self.prefix.exists():
+    def stop(self, remove=True):
+        """Ends everything the environment started; with `remove`, removes its folder but for
+        the logs."""
+        if self.env and self.prefix.exists():
             subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True, timeout=60)
         for name in ("desktop", "wineserver", "compositor", "wm", "xvfb"):
             pid = self.pids.get(name)
@@ -515,8 +538,12 @@ class Environment:
                 ours = False
             if ours:
                 stop_group(pid)
-        if remove_prefix:
-            shutil.rmtree(self.prefix, ignore_errors=True)
+        if remove:
+            for entry in self.root.iterdir():
+                if entry.is_dir() and entry.name != "logs":
+                    shutil.rmtree(entry, ignore_errors=True)
+                elif not entry.is_dir():
+                    entry.unlink()
 
 
 def look(probe, hwnd):
@@ -546,7 +573,7 @@ class Lumra:
         self.scenario = scenario
         self.folder = Path(tempfile.mkdtemp(prefix="lumra.", dir=scenario.workdir))
         self.exe = self.folder / exe_name
-        shutil.copy2(lumra_exe(), self.exe)
+        shutil.copy2(scenario.env.lumra_exe, self.exe)
         for name, content in (files or {}).items():
             (self.folder / name).write_bytes(content)
         self.pid = None  # Windows process id, known once its form is found
@@ -627,18 +654,15 @@ class Scenario:
         self._probes, self._lumras = [], []
 
     def __enter__(self):
-        E2E_BUILD.mkdir(parents=True, exist_ok=True)
-        if STATE_FILE.exists():
-            self.env = Environment.load(STATE_FILE)
+        self.env = Environment.load(RUNS / str(os.getppid()))
         if not (self.env and self.env.running()):
-            if self.env:
-                log(f"{STATE_FILE} describes an environment that no longer runs; using a new one")
+            # Run by hand: an environment of its own, for this scenario only.
+            RUNS.mkdir(parents=True, exist_ok=True)
+            root = tempfile.mkdtemp(prefix=f"{self.name}.", dir=RUNS)
             self._own_env = True
-            WORK.mkdir(parents=True, exist_ok=True)
-            prefix = Path(tempfile.mkdtemp(prefix=f"prefix-{self.name}.", dir=WORK))
-            self.env = Environment.start(prefix, Path(f"{prefix}.logs"))
-        WORK.mkdir(parents=True, exist_ok=True)
-        self.workdir = Path(tempfile.mkdtemp(prefix=f"{self.name}.", dir=WORK))
+            self.env = Environment.start(root, os.getpid())
+        self.env.work.mkdir(parents=True, exist_ok=True)
+        self.workdir = Path(tempfile.mkdtemp(prefix=f"{self.name}.", dir=self.env.work))
         atexit.register(self._cleanup)
         return self
 
@@ -668,11 +692,12 @@ class Scenario:
             self.workdir = None
         if self._own_env and self.env is not None:
             self.env.stop()
-            shutil.rmtree(self.env.logdir, ignore_errors=True)
+            shutil.rmtree(self.env.root, ignore_errors=True)
             self.env = None
 
     def probe(self):
-        probe = Probe(self.env.env, self.workdir / f"probe{len(self._probes)}.log")
+        probe = Probe(self.env.env, self.env.probe_exe,
+                      self.workdir / f"probe{len(self._probes)}.log")
         self._probes.append(probe)
         return probe
 
@@ -725,15 +750,29 @@ def run_scenario(name, body):
 # --- command line ---------------------------------------------------------------------------
 
 
+def stop_stale_runs():
+    """Stops the environments of runs whose owner is gone (a ctest run killed on its way)."""
+    for root in RUNS.glob("*") if RUNS.exists() else []:
+        env = Environment.load(root)
+        if env is not None and not alive(env.owner):
+            env.stop()
+            shutil.rmtree(root, ignore_errors=True)
+        elif env is None and root.name.isdigit() and not alive(int(root.name)):
+            shutil.rmtree(root, ignore_errors=True)  # the logs of an earlier run
+
+
 def cmd_setup():
-    if STATE_FILE.exists():
-        cmd_teardown()
-    shutil.rmtree(WORK, ignore_errors=True)
+    """Starts the environment of the calling ctest run (or shell)."""
+    stop_stale_runs()
+    root = RUNS / str(os.getppid())
+    old = Environment.load(root)
+    if old is not None:
+        old.stop()
+    shutil.rmtree(root, ignore_errors=True)
     started = time.monotonic()
     timings = {}
-    env = Environment.start(E2E_BUILD / "prefix", E2E_BUILD / "logs", timings=timings)
-    env.save(STATE_FILE)
-    log(f"e2e environment on display {env.display}, prefix {env.prefix}")
+    env = Environment.start(root, os.getppid(), timings=timings)
+    log(f"e2e environment on display {env.display}, in {env.root}")
     log("  template prefix: " + (f"made in {timings['template_seconds']:.1f} s"
                                  if timings["template_seconds"] else "cached"))
     log(f"  prefix copy: {timings['prefix_copy_seconds']:.1f} s")
@@ -742,13 +781,12 @@ def cmd_setup():
 
 
 def cmd_teardown():
-    if not STATE_FILE.exists():
+    env = Environment.load(RUNS / str(os.getppid()))
+    if env is None:
         log("no e2e environment to stop")
         return
-    env = Environment.load(STATE_FILE)
     env.stop()
-    STATE_FILE.unlink()
-    log(f"e2e environment on display {env.display} stopped")
+    log(f"e2e environment on display {env.display} stopped (logs in {env.logdir})")
 
 
 def cmd_run(exe, args):
@@ -757,23 +795,25 @@ def cmd_run(exe, args):
     if not exe.exists():
         raise SystemExit(f"no such program: {exe}")
     rundir = REPO / "build" / "run"
-    rundir.mkdir(parents=True, exist_ok=True)
+    (rundir / "logs").mkdir(parents=True, exist_ok=True)
     for old in rundir.glob("screen-*.png"):
         old.unlink()
     display, pids = os.environ.get("DISPLAY"), {}
     if not display:
-        display, pids = start_display(rundir)
+        display, pids = start_display(rundir / "logs")
         log(f"no $DISPLAY: running on virtual display {display}, screenshots in {rundir}")
-    env = Environment(display, rundir / "prefix", pids, rundir)
+    # The prefix stays for the next run; the INI file appears beside the exe, as for a user.
+    env = Environment(rundir, display, pids, os.getpid())
     proc = None
 
     signal.signal(signal.SIGTERM, _terminated)
     try:
         if not (env.prefix / "system.reg").exists():
-            template, _ = template_prefix(display, rundir)
+            template, _ = template_prefix(display, env.logdir)
             copy_prefix(template, env.prefix)
         env.start_wineserver()
-        proc = spawn([WINE, exe, *args], env=env.env, cwd=exe.parent, logfile=rundir / "wine.log")
+        proc = spawn([WINE, exe, *args], env=env.env, cwd=exe.parent,
+                     logfile=env.logdir / "wine.log")
         log(f"started {exe.name} (pid {proc.pid}, prefix {env.prefix}); it runs until it exits")
         shot = 0
         while proc.poll() is None:
@@ -792,7 +832,7 @@ def cmd_run(exe, args):
     finally:
         if proc is not None:
             stop_group(proc.pid)
-        env.stop(remove_prefix=False)
+        env.stop(remove=False)
 
 
 def main(argv):
