@@ -395,7 +395,10 @@ class Probe:
         return [self._decoded(w) for w in self.call("list")["windows"]]
 
     def find(self, cls, title=None):
-        return self.call("find", cls, *([title] if title is not None else []))["hwnd"]
+        """FindWindowA: the first top-level window of class `cls` (and title, matched as
+        Shift-JIS), hidden ones included; 0 when none."""
+        words = [cls] + ([title.encode("cp932")] if title is not None else [])
+        return self.call("find", *words)["hwnd"]
 
     def children(self, hwnd):
         return [self._decoded(c) for c in self.call("children", hwnd)["children"]]
@@ -410,6 +413,7 @@ class Probe:
         self.call("post", hwnd, msg, wparam, lparam)
 
     def send(self, hwnd, msg, wparam=0, lparam=0, timeout_ms=5000):
+        """SendMessageTimeout: {"answered": whether the window's thread answered, "result"}."""
         return self.call("send", hwnd, msg, wparam, lparam, timeout_ms)
 
     def close(self, hwnd):
@@ -577,7 +581,7 @@ class Lumra:
         for name, content in (files or {}).items():
             (self.folder / name).write_bytes(content)
         self.pid = None  # Windows process id, known once its form is found
-        self.form = self.app = None
+        self.form = None
         self.proc = None
 
     def launch(self, probe, timeout=120):
@@ -585,7 +589,7 @@ class Lumra:
         before = {w["pid"] for w in probe.windows()}
         started = time.monotonic()
         self.proc = spawn([WINE, self.exe], env=self.scenario.env.env, cwd=self.folder,
-                          logfile=self.folder.with_suffix(".log"))
+                          logfile=Path(f"{self.folder}.log"))
 
         def new_form():
             if self.proc.poll() is not None:
@@ -611,7 +615,7 @@ class Lumra:
             if not self.running():
                 raise Failure(f"{self.exe.name} ended during its start, exit code "
                               f"{self.proc.returncode}")
-            if not probe.send(self.form, WM_NULL, timeout_ms=2000)["ok"]:
+            if not probe.send(self.form, WM_NULL, timeout_ms=2000)["answered"]:
                 return False
             return any(w["class"] == TRAY_CLASS and w["visible"] for w in probe.windows())
         wait_until(settled, timeout, f"{self.exe.name} to settle (message loop, tray icon)", 0.25)

@@ -358,7 +358,11 @@ private:
         const LRESULT ok =
             SendMessageTimeoutA(h, msg, wp, lp, SMTO_ABORTIFHUNG,
                                 timeout > 0 ? static_cast<UINT>(timeout) : 5000, &result);
-        return Json().Bool("ok", ok != 0).Num("result", static_cast<long long>(result)).Done();
+        return Json()
+            .Bool("ok", true)
+            .Bool("answered", ok != 0)
+            .Num("result", static_cast<long long>(result))
+            .Done();
     }
 
     std::string Spawn(std::string cmdline) {
