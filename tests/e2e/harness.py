@@ -54,12 +54,33 @@ WM_USER = 0x0400
 WS_EX_LAYERED = 0x00080000
 # The tray icon's callback message: wParam the icon id, lParam the mouse message.
 WM_TASKTRAY = WM_USER + 102
+TRAY_ICON_ID = 1
+WM_COMMAND = 0x0111
+WM_KEYDOWN = 0x0100
+WM_HSCROLL = 0x0114
+WM_LBUTTONDOWN = 0x0201
+WM_RBUTTONDOWN = 0x0204
+WM_MBUTTONDOWN = 0x0207
+VK_RETURN = 0x0D
+VK_ESCAPE = 0x1B
+VK_DOWN = 0x28
+BM_CLICK = 0x00F5
+SBM_GETPOS = 0x00E1
+SBS_VERT = 0x0001
+WS_EX_TOOLWINDOW = 0x00000080
+# Scroll bar requests (WM_HSCROLL's low word); SB_THUMBTRACK carries the position in the high word.
+SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_THUMBTRACK = 0, 1, 2, 3, 5
+MENU_CLASS = "#32768"
+DIALOG_CLASS = "#32770"
 
 SCREEN = "1280x1024x24"
 
 # Without a tray of the X desktop, Wine's explorer shows the notification icons in a window of
 # its own ("Wine System Tray"): visible, unowned and titled, so Lumra treats it as any program's.
 TRAY_CLASS = "__winex11_standalone_tray"
+# Each icon in it is a child window of this class; a press on one is passed on to the icon's
+# owner as its callback message.
+TRAY_ICON_CLASS = "__winex11_tray_icon"
 
 
 class Failure(Exception):
@@ -425,6 +446,44 @@ class Probe:
     def kill(self, pid):
         self.call("kill", pid)
 
+    def cursor(self, x, y):
+        """Moves the mouse pointer (SetCursorPos)."""
+        self.call("cursor", x, y)
+
+    def paint(self, name, rgb):
+        """Fills probe window `name` with colour `rgb` (0xRRGGBB) and writes its title on it."""
+        self.call("paint", name, f"{rgb:06x}")
+
+    def move(self, name, x, y, w, h):
+        self.call("move", name, x, y, w, h)
+
+    def pixels(self, x, y, w, h):
+        """The screen's pixels in that rectangle, row by row, as (r, g, b) tuples."""
+        raw = bytes.fromhex(self.call("pixels", x, y, w, h)["rgb_hex"])
+        return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+
+    def scroll_info(self, hwnd):
+        """GetScrollInfo of a scroll bar control: {"min", "max", "page", "pos"}."""
+        return self.call("scrollinfo", hwnd)
+
+    def tray_remove(self, hwnd, icon_id):
+        """Makes the shell forget the icon (`hwnd`, `icon_id`) without telling its owner, as a
+        restarting shell does; whether the shell had such an icon."""
+        return self.call("trayremove", hwnd, icon_id)["removed"]
+
+    def broadcast(self, name):
+        """Posts the registered message `name` to every top-level window; returns its number."""
+        return self.call("broadcast", name)["message"]
+
+    def tray_icons(self):
+        """The icon windows shown in the shell's notification area, with their rectangles."""
+        icons = []
+        for tray in self.windows():
+            if tray["class"] == TRAY_CLASS:
+                icons += [dict(c, tray_visible=tray["visible"]) for c in self.children(tray["hwnd"])
+                          if c["class"] == TRAY_ICON_CLASS]
+        return icons
+
     def wait_exit(self, pid, ms):
         """The exit code of Windows process `pid`, or None if it still runs after `ms`."""
         answer = self.call("waitexit", pid, int(ms), timeout=ms / 1000 + 30)
@@ -559,6 +618,33 @@ def look(probe, hwnd):
     return bool(state["exstyle"] & WS_EX_LAYERED), attrs["alpha"] if attrs["ok"] else None
 
 
+def percent(level):
+    """What the settings window's panel shows for a level."""
+    return str(level * 100 // 255)
+
+
+def stored_level(ini_text):
+    """The level an INI text stores in [Lumra] lay, or None."""
+    if ini_text is None:
+        return None
+    section = None
+    for line in ini_text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            section = line[1:-1].strip().lower()
+        elif section == "lumra" and "=" in line:
+            key, value = line.split("=", 1)
+            if key.strip().lower() == "lay":
+                return int(value.strip())
+    return None
+
+
+def near(rect, x, y, slack=2):
+    """Whether point (x, y) lies on or within `slack` pixels of rectangle [l, t, r, b]."""
+    left, top, right, bottom = rect
+    return left - slack <= x <= right + slack and top - slack <= y <= bottom + slack
+
+
 def appearance(probe, hwnd):
     """Everything about a window's translucency: the style bit and the full layered attributes."""
     state = probe.state(hwnd)
@@ -619,6 +705,84 @@ class Lumra:
                 return False
             return any(w["class"] == TRAY_CLASS and w["visible"] for w in probe.windows())
         wait_until(settled, timeout, f"{self.exe.name} to settle (message loop, tray icon)", 0.25)
+
+    # --- as a user sees and handles it ---
+
+    def controls(self, probe):
+        """The settings form's controls by class and caption, e.g. ("TButton", "OK"); the panel,
+        the scroll bar and the tray's callback window by class alone."""
+        found = {}
+        for c in probe.children(self.form):
+            key = c["class"] if c["class"] in ("TPanel", "TScrollBar", "TNotifyWindow") \
+                else (c["class"], c["title"])
+            found[key] = c
+        return found
+
+    def control(self, probe, key):
+        return self.controls(probe)[key]["hwnd"]
+
+    def press_tray(self, probe, button_message):
+        """A press on the tray icon, as the shell reports it: posted, never sent."""
+        probe.post(self.control(probe, "TNotifyWindow"), WM_TASKTRAY, TRAY_ICON_ID,
+                   button_message)
+
+    def menus(self, probe):
+        """Lumra's popup menu windows on screen."""
+        return [w for w in probe.windows()
+                if w["class"] == MENU_CLASS and w["pid"] == self.pid and w["visible"]]
+
+    def wait_menu(self, probe, timeout=20):
+        return wait_until(lambda: next(iter(self.menus(probe)), None), timeout,
+                          "the tray menu of lumra.exe")
+
+    def open_menu(self, probe, x, y, button_message=WM_RBUTTONDOWN):
+        """Points at (x, y), presses the tray icon and returns the menu window that opens."""
+        probe.cursor(x, y)
+        self.press_tray(probe, button_message)
+        return self.wait_menu(probe)
+
+    @staticmethod
+    def choose(probe, menu, item, downs=None):
+        """Picks item `item` (1 = the first) of an open menu with the keyboard, as a user would:
+        Down to it (or `downs` times), then Return."""
+        for _ in range(item if downs is None else downs):
+            probe.post(menu["hwnd"], WM_KEYDOWN, VK_DOWN)
+        probe.post(menu["hwnd"], WM_KEYDOWN, VK_RETURN)
+
+    def open_settings(self, probe, x=600, y=500):
+        """設定 from the tray menu; waits for the settings window to show."""
+        self.choose(probe, self.open_menu(probe, x, y), 1)
+        wait_until(lambda: probe.state(self.form)["visible"], 20, "the settings window to show")
+
+    def settings_shown(self, probe):
+        return probe.state(self.form)["visible"]
+
+    def click(self, probe, key):
+        """Clicks a button of the settings form, e.g. ("TButton", "OK")."""
+        probe.post(self.control(probe, key), BM_CLICK)
+
+    def scroll(self, probe, request, position=0):
+        """Moves the level's scroll bar as its arrows, its track or its thumb would."""
+        probe.post(self.form, WM_HSCROLL, request | (position << 16),
+                   self.control(probe, "TScrollBar"))
+
+    def slider(self, probe):
+        """(scroll bar position, the panel's text): the level the settings window shows."""
+        found = self.controls(probe)
+        return (probe.send(found["TScrollBar"]["hwnd"], SBM_GETPOS)["result"],
+                found["TPanel"]["title"])
+
+    def ini_path(self):
+        return self.folder / f"{self.exe.stem}.ini"
+
+    def ini_text(self):
+        """The INI file beside the exe as text, or None when there is none."""
+        path = self.ini_path()
+        return path.read_bytes().decode("cp932") if path.is_file() else None
+
+    def windows_path(self, path):
+        """How Lumra names a file of ours: Wine shows the host's root as drive Z:."""
+        return "Z:" + str(path).replace("/", "\\")
 
     def close(self, probe, timeout=60):
         """Closes the settings form as the system would and returns the exit code."""

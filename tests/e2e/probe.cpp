@@ -4,11 +4,14 @@
 // its own messages, so the test windows it creates stay responsive to whoever inspects them.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -123,6 +126,24 @@ std::string LayeredJson(HWND h) {
     return j.Done();
 }
 
+// The window's rectangle in screen coordinates, as [left, top, right, bottom].
+std::string RectJson(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
+}
+
+// The client area: its top-left corner in screen coordinates and its size, as [x, y, w, h].
+std::string ClientJson(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    POINT corner{0, 0};
+    ClientToScreen(h, &corner);
+    return "[" + std::to_string(corner.x) + "," + std::to_string(corner.y) + "," +
+           std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) + "]";
+}
+
 // The answer to `state` and one entry of `list`.
 std::string StateJson(HWND h) {
     Json j;
@@ -137,7 +158,9 @@ std::string StateJson(HWND h) {
         .Num("owner", HandleValue(GetWindow(h, GW_OWNER)))
         .Num("style", static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)))
         .Num("exstyle", static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE)))
-        .Raw("layered", LayeredJson(h));
+        .Raw("layered", LayeredJson(h))
+        .Raw("rect", RectJson(h))
+        .Raw("client", ClientJson(h));
     return j.Done();
 }
 
@@ -173,12 +196,109 @@ BOOL CALLBACK CollectHandle(HWND h, LPARAM param) {
     return TRUE;
 }
 
+// GDI objects (brushes, fonts, bitmaps) and device contexts, released however a function ends.
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ o) const {
+        if (o) DeleteObject(o);
+    }
+};
+template <class Handle>
+using UniqueGdi = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
+
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const {
+        if (dc) DeleteDC(dc);
+    }
+};
+using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// Keeps an object selected into a device context for its own lifetime.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, old_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// A top-down 32-bit DIB section of w x h pixels, selected into a memory DC compatible with the
+// screen; `pixels` stays null when any part of it could not be made.
+class Canvas {
+public:
+    Canvas(int w, int h) : mem_(CreateCompatibleDC(screen_.get())) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        if (mem_)
+            bitmap_.reset(CreateDIBSection(mem_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (bitmap_ && bits) {
+            selection_.emplace(mem_.get(), bitmap_.get());
+            pixels = static_cast<std::uint32_t*>(bits);
+        }
+    }
+    HDC screen() const { return screen_.get(); }
+    HDC dc() const { return mem_.get(); }
+    std::uint32_t* pixels = nullptr;
+
+private:
+    ScreenDc screen_;
+    UniqueMemoryDc mem_;
+    UniqueGdi<HBITMAP> bitmap_;
+    std::optional<Selection> selection_; // declared last: deselects before the rest goes
+};
+
+// A window painted by `paint` shows its colour with its title written large across it, so a
+// screenshot shows what lies under a translucent window; others show the system colour.
+void PaintProbeWindow(HWND h, HDC dc, const RECT& area) {
+    const auto colour = static_cast<COLORREF>(GetWindowLongPtrA(h, GWLP_USERDATA));
+    if (colour == 0) {
+        FillRect(dc, &area, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        TextOutA(dc, 8, 8, "probe", 5);
+        return;
+    }
+    RECT client{};
+    GetClientRect(h, &client);
+    UniqueGdi<HBRUSH> brush(CreateSolidBrush(colour & 0xFFFFFF));
+    FillRect(dc, &area, brush.get());
+    UniqueGdi<HFONT> font(CreateFontA(-48, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                      DEFAULT_PITCH, "Arial"));
+    const Selection selected(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    const std::string title = TextOf(h);
+    DrawTextA(dc, title.c_str(), static_cast<int>(title.size()), &client,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
 LRESULT CALLBACK ProbeWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(h, &ps);
-        FillRect(dc, &ps.rcPaint, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-        TextOutA(dc, 8, 8, "probe", 5);
+        PaintProbeWindow(h, dc, ps.rcPaint);
         EndPaint(h, &ps);
         return 0;
     }
@@ -188,32 +308,15 @@ LRESULT CALLBACK ProbeWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 // Gives a layered window content through UpdateLayeredWindow only, so its attributes are never
 // set and GetLayeredWindowAttributes keeps failing for it.
 bool PaintPerPixel(HWND h, int w, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateDIBSection(mem, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bmp && bits) {
-        auto* px = static_cast<std::uint32_t*>(bits);
-        for (int i = 0; i < w * height; ++i) px[i] = 0x80402000u; // premultiplied, half alpha
-        HGDIOBJ old = SelectObject(mem, bmp);
-        POINT src{0, 0};
-        SIZE size{w, height};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ok = UpdateLayeredWindow(h, screen, nullptr, &size, mem, &src, 0, &blend, ULW_ALPHA) != 0;
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-    }
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return ok;
+    Canvas canvas(w, height);
+    if (!canvas.pixels) return false;
+    for (int i = 0; i < w * height; ++i)
+        canvas.pixels[i] = 0x80402000u; // premultiplied, half alpha
+    POINT src{0, 0};
+    SIZE size{w, height};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return UpdateLayeredWindow(h, canvas.screen(), nullptr, &size, canvas.dc(), &src, 0, &blend,
+                               ULW_ALPHA) != 0;
 }
 
 class Probe {
@@ -252,6 +355,12 @@ public:
             const BOOL ok = SetCursorPos(x, static_cast<int>(Int(args)));
             return Json().Bool("ok", ok != 0).Done();
         }
+        if (cmd == "paint") return Paint(args);
+        if (cmd == "move") return Move(args);
+        if (cmd == "trayremove") return TrayRemove(args);
+        if (cmd == "broadcast") return Broadcast(rest);
+        if (cmd == "pixels") return Pixels(args);
+        if (cmd == "scrollinfo") return ScrollInfo(ToHwnd(Int(args)));
         if (cmd == "quit") {
             quit_ = true;
             return Json().Bool("ok", true).Done();
@@ -301,6 +410,95 @@ private:
             UpdateWindow(hwnd);
         }
         return Json().Bool("ok", true).Num("hwnd", HandleValue(hwnd)).Done();
+    }
+
+    HWND Named(const std::string& name) const {
+        const auto found = windows_.find(name);
+        return found == windows_.end() ? nullptr : found->second.get();
+    }
+
+    // paint NAME RRGGBB: fills the window with that colour and writes its title on it.
+    std::string Paint(std::istringstream& args) {
+        std::string name, rgb;
+        args >> name >> rgb;
+        const HWND h = Named(name);
+        if (!h) return Error("no window named " + name);
+        const auto v = static_cast<unsigned long>(std::strtoul(rgb.c_str(), nullptr, 16));
+        // The top byte marks a colour as set, so black stays distinguishable from "none".
+        const COLORREF colour = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF) | 0x1000000;
+        SetWindowLongPtrA(h, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+        InvalidateRect(h, nullptr, TRUE);
+        UpdateWindow(h);
+        return Json().Bool("ok", true).Done();
+    }
+
+    // move NAME X Y W H: places a test window (screen coordinates, outer size).
+    std::string Move(std::istringstream& args) {
+        std::string name;
+        args >> name;
+        const HWND h = Named(name);
+        if (!h) return Error("no window named " + name);
+        const int x = static_cast<int>(Int(args)), y = static_cast<int>(Int(args));
+        const int w = static_cast<int>(Int(args)), height = static_cast<int>(Int(args));
+        const BOOL ok = SetWindowPos(h, nullptr, x, y, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        return Json().Bool("ok", ok != 0).Done();
+    }
+
+    // trayremove HWND ID: takes a notification icon away from the shell as if the shell had
+    // lost it (the way it does when it restarts); the icon's owner is not told.
+    static std::string TrayRemove(std::istringstream& args) {
+        NOTIFYICONDATAA data{};
+        data.cbSize = sizeof data;
+        data.hWnd = ToHwnd(Int(args));
+        data.uID = static_cast<UINT>(Int(args));
+        const BOOL removed = Shell_NotifyIconA(NIM_DELETE, &data);
+        return Json().Bool("ok", true).Bool("removed", removed != 0).Done();
+    }
+
+    // broadcast NAME: posts the registered message NAME to every top-level window, as the shell
+    // does with "TaskbarCreated" when it starts.
+    static std::string Broadcast(const std::string& name) {
+        const UINT msg = RegisterWindowMessageA(name.c_str());
+        if (!msg) return Error("RegisterWindowMessage failed");
+        const BOOL ok = PostMessageA(HWND_BROADCAST, msg, 0, 0);
+        return Json().Bool("ok", ok != 0).Num("message", msg).Done();
+    }
+
+    // pixels X Y W H: the screen's pixels in that rectangle, row by row, as RRGGBB hex.
+    static std::string Pixels(std::istringstream& args) {
+        const int x = static_cast<int>(Int(args)), y = static_cast<int>(Int(args));
+        const int w = static_cast<int>(Int(args)), h = static_cast<int>(Int(args));
+        if (w <= 0 || h <= 0 || w * h > 1 << 20) return Error("bad rectangle");
+        Canvas canvas(w, h);
+        if (!canvas.pixels) return Error("no bitmap: " + std::to_string(GetLastError()));
+        if (!BitBlt(canvas.dc(), 0, 0, w, h, canvas.screen(), x, y, SRCCOPY))
+            return Error("BitBlt failed: " + std::to_string(GetLastError()));
+        GdiFlush();
+        std::string rgb;
+        rgb.reserve(static_cast<size_t>(w * h) * 3);
+        for (int i = 0; i < w * h; ++i) {
+            const std::uint32_t px = canvas.pixels[i];
+            rgb += static_cast<char>((px >> 16) & 0xFF);
+            rgb += static_cast<char>((px >> 8) & 0xFF);
+            rgb += static_cast<char>(px & 0xFF);
+        }
+        return Json().Bool("ok", true).Num("w", w).Num("h", h).Str("rgb_hex", Hex(rgb)).Done();
+    }
+
+    // scrollinfo HWND: range and position of a scroll bar control, anyone's.
+    static std::string ScrollInfo(HWND h) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
+        if (!GetScrollInfo(h, SB_CTL, &info))
+            return Error("GetScrollInfo failed: " + std::to_string(GetLastError()));
+        return Json()
+            .Bool("ok", true)
+            .Num("min", info.nMin)
+            .Num("max", info.nMax)
+            .Num("page", info.nPage)
+            .Num("pos", info.nPos)
+            .Done();
     }
 
     std::string Destroy(const std::string& name) {
