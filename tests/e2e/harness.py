@@ -773,7 +773,11 @@ class Lumra:
                 found["TPanel"]["title"])
 
     def ini_path(self):
-        return self.folder / f"{self.exe.stem}.ini"
+        """The INI file named after the exe, found as Windows would (whatever the case of its
+        name); when there is none, the name Lumra gives it (lumra.exe: Lumra.ini)."""
+        wanted = f"{self.exe.stem}.ini".lower()
+        found = [p for p in self.folder.iterdir() if p.name.lower() == wanted]
+        return found[0] if found else self.folder / wanted.capitalize()
 
     def ini_text(self):
         """The INI file beside the exe as text, or None when there is none."""
