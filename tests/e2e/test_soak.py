@@ -6,6 +6,7 @@ against Lumra (memory, USER and GDI objects, handles) is printed for the load's 
 judging growth is the full soak's business (bench/soak.py)."""
 
 import json
+import os
 import random
 import statistics
 import subprocess
@@ -54,8 +55,10 @@ def usage(s, lumra):
         status = Path(f"/proc/{lumra.proc.pid}/status").read_text()
         figures["host_rss_kb"] = int(next(line.split()[1] for line in status.splitlines()
                                           if line.startswith("VmRSS:")))
+        stat = Path(f"/proc/{lumra.proc.pid}/stat").read_text().rsplit(")", 1)[1].split()
+        figures["host_cpu_seconds"] = (int(stat[11]) + int(stat[12])) / os.sysconf("SC_CLK_TCK")
     except (OSError, StopIteration):
-        figures["host_rss_kb"] = None
+        figures["host_rss_kb"] = figures["host_cpu_seconds"] = None
     return figures
 
 
