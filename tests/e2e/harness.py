@@ -55,7 +55,6 @@ WS_EX_LAYERED = 0x00080000
 # The tray icon's callback message: wParam the icon id, lParam the mouse message.
 WM_TASKTRAY = WM_USER + 102
 TRAY_ICON_ID = 1
-WM_COMMAND = 0x0111
 WM_KEYDOWN = 0x0100
 WM_HSCROLL = 0x0114
 WM_LBUTTONDOWN = 0x0201
@@ -784,7 +783,8 @@ class Lumra:
         path = self.ini_path()
         return path.read_bytes().decode("cp932") if path.is_file() else None
 
-    def windows_path(self, path):
+    @staticmethod
+    def windows_path(path):
         """How Lumra names a file of ours: Wine shows the host's root as drive Z:."""
         return "Z:" + str(path).replace("/", "\\")
 

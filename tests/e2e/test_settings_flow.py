@@ -4,8 +4,8 @@ changes only what the window shows until OK, OK stores the level and applies it 
 キャンセル forgets the change, and both 終了 and the close box end Lumra with exit code 0, every
 window put back as it was."""
 
-from harness import (SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_THUMBTRACK, appearance, look,
-                     percent, run_scenario, stored_level)
+from harness import (SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_THUMBTRACK,
+                     appearance, look, percent, run_scenario, stored_level)
 
 DEADLINE = 20
 START_DEADLINE = 30
