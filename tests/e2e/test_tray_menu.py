@@ -24,6 +24,8 @@ def body(s):
     menu = lumra.open_menu(probe, 400, 600, WM_RBUTTONDOWN)
     s.check("a right press opens the menu at the pointer", near(menu["rect"], 400, 600),
             menu["rect"])
+    # Another process cannot read a menu's captions here; the picture shows them.
+    s.screenshot("menu")
     probe.post(menu["hwnd"], WM_KEYDOWN, VK_ESCAPE)
     s.expect("Escape closes the menu", lambda: lumra.menus(probe), lambda menus: not menus,
              DEADLINE)
