@@ -461,6 +461,13 @@ class Probe:
         raw = bytes.fromhex(self.call("pixels", x, y, w, h)["rgb_hex"])
         return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
 
+    def menu_look(self, x, y, items):
+        """Opens a popup menu of the probe's own with `items` as captions at (x, y) and closes it
+        again once it shows steadily; returns (its rectangle [l, t, r, b], its pixels)."""
+        answer = self.call("menulook", x, y, *(item.encode("cp932") for item in items))
+        raw = bytes.fromhex(answer["rgb_hex"])
+        return answer["rect"], [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+
     def scroll_info(self, hwnd):
         """GetScrollInfo of a scroll bar control: {"min", "max", "page", "pos"}."""
         return self.call("scrollinfo", hwnd)

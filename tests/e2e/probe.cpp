@@ -270,6 +270,32 @@ private:
     std::optional<Selection> selection_; // declared last: deselects before the rest goes
 };
 
+// The screen's pixels in `r`, row by row, three bytes (red, green, blue) each.
+std::optional<std::string> ScreenPixels(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return std::nullopt;
+    Canvas canvas(w, h);
+    if (!canvas.pixels || !BitBlt(canvas.dc(), 0, 0, w, h, canvas.screen(), r.left, r.top, SRCCOPY))
+        return std::nullopt;
+    GdiFlush();
+    std::string rgb;
+    rgb.reserve(static_cast<size_t>(w * h) * 3);
+    for (int i = 0; i < w * h; ++i) {
+        const std::uint32_t px = canvas.pixels[i];
+        rgb += static_cast<char>((px >> 16) & 0xFF);
+        rgb += static_cast<char>((px >> 8) & 0xFF);
+        rgb += static_cast<char>(px & 0xFF);
+    }
+    return rgb;
+}
+
+struct MenuDestroyer {
+    void operator()(HMENU m) const {
+        if (m) DestroyMenu(m);
+    }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
 // A window painted by `paint` shows its colour with its title written large across it, so a
 // screenshot shows what lies under a translucent window; others show the system colour.
 void PaintProbeWindow(HWND h, HDC dc, const RECT& area) {
@@ -361,6 +387,7 @@ public:
         if (cmd == "broadcast") return Broadcast(rest);
         if (cmd == "pixels") return Pixels(args);
         if (cmd == "scrollinfo") return ScrollInfo(ToHwnd(Int(args)));
+        if (cmd == "menulook") return MenuLook(args);
         if (cmd == "quit") {
             quit_ = true;
             return Json().Bool("ok", true).Done();
@@ -469,21 +496,75 @@ private:
         const int x = static_cast<int>(Int(args)), y = static_cast<int>(Int(args));
         const int w = static_cast<int>(Int(args)), h = static_cast<int>(Int(args));
         if (w <= 0 || h <= 0 || w * h > 1 << 20) return Error("bad rectangle");
-        Canvas canvas(w, h);
-        if (!canvas.pixels) return Error("no bitmap: " + std::to_string(GetLastError()));
-        if (!BitBlt(canvas.dc(), 0, 0, w, h, canvas.screen(), x, y, SRCCOPY))
-            return Error("BitBlt failed: " + std::to_string(GetLastError()));
-        GdiFlush();
-        std::string rgb;
-        rgb.reserve(static_cast<size_t>(w * h) * 3);
-        for (int i = 0; i < w * h; ++i) {
-            const std::uint32_t px = canvas.pixels[i];
-            rgb += static_cast<char>((px >> 16) & 0xFF);
-            rgb += static_cast<char>((px >> 8) & 0xFF);
-            rgb += static_cast<char>(px & 0xFF);
-        }
-        return Json().Bool("ok", true).Num("w", w).Num("h", h).Str("rgb_hex", Hex(rgb)).Done();
+        const auto rgb = ScreenPixels(RECT{x, y, x + w, y + h});
+        if (!rgb) return Error("cannot read the screen: " + std::to_string(GetLastError()));
+        return Json().Bool("ok", true).Num("w", w).Num("h", h).Str("rgb_hex", Hex(*rgb)).Done();
     }
+
+    // menulook X Y ITEM...: opens a popup menu of its own with these items (Shift-JIS) at X, Y,
+    // waits until it shows steadily, and answers its rectangle and pixels: what a menu with
+    // exactly these captions looks like here, to compare with another program's menu.
+    static std::string MenuLook(std::istringstream& args) {
+        const int x = static_cast<int>(Int(args)), y = static_cast<int>(Int(args));
+        UniqueMenu menu(CreatePopupMenu());
+        UINT id = 1;
+        for (std::string item; args >> item;)
+            AppendMenuA(menu.get(), MF_STRING, id++, item.c_str());
+        UniqueWindow owner(CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                           nullptr, GetModuleHandleA(nullptr), nullptr));
+        if (!menu || !owner || id == 1) return Error("cannot make the menu");
+        MenuCapture capture;
+        capture_ = &capture;
+        const UINT_PTR timer = SetTimer(owner.get(), 1, 200, CaptureMenu);
+        TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, x,
+                       y, 0, owner.get(), nullptr);
+        KillTimer(owner.get(), timer);
+        capture_ = nullptr;
+        if (!capture.steady) return Error("the menu did not show steadily");
+        const RECT& r = capture.rect;
+        return Json()
+            .Bool("ok", true)
+            .Raw("rect", "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                             std::to_string(r.right) + "," + std::to_string(r.bottom) + "]")
+            .Str("rgb_hex", Hex(capture.pixels))
+            .Done();
+    }
+
+    // Runs inside the menu's own loop: once two looks in a row agree, the menu is fully drawn.
+    static void CALLBACK CaptureMenu(HWND, UINT, UINT_PTR, DWORD) {
+        MenuCapture& c = *capture_;
+        const HWND shown = FindMenuWindow();
+        RECT r{};
+        std::optional<std::string> now;
+        if (shown && GetWindowRect(shown, &r)) now = ScreenPixels(r);
+        if (now && c.seen && *now == c.pixels && EqualRect(&r, &c.rect)) {
+            c.steady = true;
+        } else if (now) {
+            c.pixels = *now;
+            c.rect = r;
+            c.seen = true;
+        }
+        if (c.steady || ++c.looks > 25) EndMenu();
+    }
+
+    static HWND FindMenuWindow() {
+        for (HWND h = FindWindowExA(nullptr, nullptr, "#32768", nullptr); h;
+             h = FindWindowExA(nullptr, h, "#32768", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(h)) return h;
+        }
+        return nullptr;
+    }
+
+    struct MenuCapture {
+        std::string pixels;
+        RECT rect{};
+        bool seen = false;
+        bool steady = false;
+        int looks = 0;
+    };
+    static inline MenuCapture* capture_ = nullptr;
 
     // scrollinfo HWND: range and position of a scroll bar control, anyone's.
     static std::string ScrollInfo(HWND h) {

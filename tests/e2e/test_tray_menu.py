@@ -21,10 +21,17 @@ def body(s):
              lambda seen: seen == [(True, 175)] * 2, 30)
     lumra.wait_settled(probe)
 
+    # Another process cannot read a menu's captions here, but can see them: the probe's own menu
+    # with the expected captions, opened at the same place, must look the same pixel for pixel.
+    probe.cursor(400, 600)
+    expected_rect, expected = probe.menu_look(400, 600, ["設定", "終了"])
     menu = lumra.open_menu(probe, 400, 600, WM_RBUTTONDOWN)
     s.check("a right press opens the menu at the pointer", near(menu["rect"], 400, 600),
             menu["rect"])
-    # Another process cannot read a menu's captions here; the picture shows them.
+    left, top, right, bottom = menu["rect"]
+    s.expect("the menu shows two items, 設定 and 終了, like a menu with just these captions",
+             lambda: menu["rect"] == expected_rect
+             and probe.pixels(left, top, right - left, bottom - top) == expected, bool, DEADLINE)
     s.screenshot("menu")
     probe.post(menu["hwnd"], WM_KEYDOWN, VK_ESCAPE)
     s.expect("Escape closes the menu", lambda: lumra.menus(probe), lambda menus: not menus,
