@@ -80,6 +80,9 @@ WNDPROC RegisterWindowClass(const char* className, const char* superclass) {
         if (!api.GetClassInfoExA(nullptr, superclass, &wc))
             throw EInvalidOperation(AnsiString("no window class ") + superclass);
         defProc = wc.lpfnWndProc;
+        // A group box paints only its frame: without a class brush its inside shows whatever
+        // was on the screen, since the form clips its children.
+        if (!wc.hbrBackground) wc.hbrBackground = api.GetSysColorBrush(COLOR_BTNFACE);
     } else {
         wc.hCursor = api.LoadCursorA(nullptr, IDC_ARROW());
         wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_BTNFACE + 1));
@@ -399,6 +402,21 @@ void TWinControl::DefaultHandler(TMessage& message) {
 }
 
 void TWinControl::WndProc(TMessage& message) {
+    // Static and button controls ask their parent how to colour their text and background: in
+    // the dialog face colour, with the text colour of the control's own font.
+    if ((message.Msg == WM_CTLCOLORSTATIC || message.Msg == WM_CTLCOLORBTN) && message.LParam) {
+        if (auto* child =
+                dynamic_cast<TWinControl*>(FindTarget(reinterpret_cast<HWND>(message.LParam)))) {
+            WinApi& api = Win();
+            const HDC dc = reinterpret_cast<HDC>(message.WParam);
+            const TColor color = child->Font().Color;
+            api.SetTextColor(dc, color == clWindowText ? api.GetSysColor(COLOR_WINDOWTEXT)
+                                                       : static_cast<COLORREF>(color));
+            api.SetBkColor(dc, api.GetSysColor(COLOR_BTNFACE));
+            message.Result = reinterpret_cast<LRESULT>(api.GetSysColorBrush(COLOR_BTNFACE));
+            return;
+        }
+    }
     // A control's notification goes to its parent window; hand it back to the control.
     if ((message.Msg == WM_COMMAND || message.Msg == WM_HSCROLL) && message.LParam) {
         auto* child =

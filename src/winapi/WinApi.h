@@ -82,6 +82,10 @@ public:
                               DWORD outPrecision, DWORD clipPrecision, DWORD quality,
                               DWORD pitchAndFamily, const char* faceName) = 0;
     virtual BOOL DeleteObject(HGDIOBJ object) = 0;
+    virtual COLORREF SetTextColor(HDC dc, COLORREF color) = 0;
+    virtual COLORREF SetBkColor(HDC dc, COLORREF color) = 0;
+    virtual DWORD GetSysColor(int index) = 0;
+    virtual HBRUSH GetSysColorBrush(int index) = 0;
 
     // shell32
     virtual BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) = 0;

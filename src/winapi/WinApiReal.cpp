@@ -140,6 +140,10 @@ public:
         return ::CreateFontA(h, w, e, o, wt, i, u, s, cs, op, cp, q, pf, f);
     }
     BOOL DeleteObject(HGDIOBJ o) override { return ::DeleteObject(o); }
+    COLORREF SetTextColor(HDC d, COLORREF c) override { return ::SetTextColor(d, c); }
+    COLORREF SetBkColor(HDC d, COLORREF c) override { return ::SetBkColor(d, c); }
+    DWORD GetSysColor(int i) override { return ::GetSysColor(i); }
+    HBRUSH GetSysColorBrush(int i) override { return ::GetSysColorBrush(i); }
 
     BOOL Shell_NotifyIconA(DWORD m, NOTIFYICONDATAA* d) override {
         return ::Shell_NotifyIconA(m, As<::NOTIFYICONDATAA*>(d));

@@ -26,6 +26,7 @@ constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_CTLCOLORBTN = 0x0135;
 constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
@@ -133,6 +134,7 @@ inline const char* IDC_ARROW() {
 }
 constexpr UINT LR_DEFAULTCOLOR = 0;
 constexpr int COLOR_BTNFACE = 15;
+constexpr int COLOR_WINDOWTEXT = 8;
 
 // Window events
 constexpr DWORD EVENT_SYSTEM_FOREGROUND = 0x0003;

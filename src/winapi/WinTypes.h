@@ -14,6 +14,7 @@ struct HFONT__;
 struct HBRUSH__;
 struct HRSRC__;
 struct HWINEVENTHOOK__;
+struct HDC__;
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define WINAPI_CB __attribute__((stdcall))
@@ -48,6 +49,7 @@ using HRSRC = HRSRC__*;
 using HGLOBAL = void*;
 using HGDIOBJ = void*;
 using HWINEVENTHOOK = HWINEVENTHOOK__*;
+using HDC = HDC__*;
 
 using WNDPROC = LRESULT(WINAPI_CB*)(HWND, UINT, WPARAM, LPARAM);
 using WNDENUMPROC = BOOL(WINAPI_CB*)(HWND, LPARAM);

@@ -822,3 +822,15 @@ SimDesktop::SetUnhandledExceptionFilter(TOP_LEVEL_EXCEPTION_FILTER filter) {
     faultFilter = filter;
     return previous;
 }
+
+COLORREF SimDesktop::SetTextColor(HDC dc, COLORREF color) {
+    log.push_back("SetTextColor(" + Hex(reinterpret_cast<std::uintptr_t>(dc)) + ", " + Hex(color) +
+                  ")");
+    return 0;
+}
+
+COLORREF SimDesktop::SetBkColor(HDC dc, COLORREF color) {
+    log.push_back("SetBkColor(" + Hex(reinterpret_cast<std::uintptr_t>(dc)) + ", " + Hex(color) +
+                  ")");
+    return 0;
+}

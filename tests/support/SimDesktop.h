@@ -198,6 +198,14 @@ public:
                            win::DWORD quality, win::DWORD pitchAndFamily,
                            const char* faceName) override;
     win::BOOL DeleteObject(win::HGDIOBJ object) override;
+    win::COLORREF SetTextColor(win::HDC dc, win::COLORREF color) override;
+    win::COLORREF SetBkColor(win::HDC dc, win::COLORREF color) override;
+    win::DWORD GetSysColor(int index) override {
+        return 0xC0C0C0u + static_cast<win::DWORD>(index);
+    }
+    win::HBRUSH GetSysColorBrush(int index) override {
+        return reinterpret_cast<win::HBRUSH>(static_cast<std::uintptr_t>(0xB000 + index));
+    }
     win::BOOL Shell_NotifyIconA(win::DWORD message, win::NOTIFYICONDATAA* data) override;
     win::HMODULE LoadLibraryA(const char* fileName) override;
     win::FARPROC GetProcAddress(win::HMODULE module, const char* procName) override;

@@ -321,3 +321,20 @@ TEST_F(SettingsTest, HostileMessagesLeaveEverythingAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SettingsTest, LabelsAndGroupBoxesAreDrawnInTheDialogFaceWithTheirFontsColour) {
+    const HDC dc = reinterpret_cast<HDC>(std::uintptr_t{0xDC});
+    const LRESULT brush =
+        sim.SendMessageA(form.GroupBox2->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(form.Label1->Handle()));
+    EXPECT_EQ(brush, reinterpret_cast<LRESULT>(sim.GetSysColorBrush(COLOR_BTNFACE)));
+    EXPECT_EQ(sim.LogMatching("SetTextColor"),
+              std::vector<std::string>{"SetTextColor(0xdc, 0x0)"}); // clBlack
+    // Another program's window as the sender gets the default handling.
+    EXPECT_EQ(sim.SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(a)),
+              0);
+}
+
+} // namespace
