@@ -6,8 +6,10 @@ table of figures and their ratios:
   start       from the process's launch to its effect: for Lumra, a titled window made layered;
               for minimal, its window existing (median of --starts launches)
   peak WS     peak working set, as Windows counts it (GetProcessMemoryInfo)
-  idle CPU    CPU time over --idle seconds of doing nothing (host /proc/<pid>/stat, which counts
-              the emulator too, and GetProcessTimes), as a share of one core
+  idle CPU    CPU time over --idle seconds of doing nothing, as a share of one core, from the
+              host's /proc/<pid>/stat (emulator included): GetProcessTimes of another process
+              is no measure under Wine 8 (it stood still through a minute of Lumra's load and
+              went backwards over an idle minute)
   exe size    bytes on disk
 
 Usage: python3 bench/wine_start.py [--starts N] [--idle SECONDS]
@@ -119,20 +121,13 @@ def main():
         s.wait_until(lambda: any(w["class"] == "__winex11_standalone_tray" and w["visible"]
                                  for w in probe.windows()), 60, "Lumra's tray icon")
         time.sleep(5)
-        figures = {}
-        for name, program in (("minimal", minimal), ("lumra", lumra)):
-            program.pid_usage = usage(s, program)
-            figures[name] = {"host0": program.host_cpu_seconds(),
-                             "win0": program.pid_usage["cpu_seconds"]}
+        figures = {name: {"host0": program.host_cpu_seconds()}
+                   for name, program in (("minimal", minimal), ("lumra", lumra))}
         time.sleep(args.idle)
         for name, program in (("minimal", minimal), ("lumra", lumra)):
-            after = usage(s, program)
             f = figures[name]
             f["host_cpu"] = (program.host_cpu_seconds() - f["host0"]) / args.idle * 100
-            f["win_cpu"] = ((after["cpu_seconds"] - f["win0"]) / args.idle * 100
-                            if after["cpu_seconds"] is not None and f["win0"] is not None
-                            else None)
-            f["peak_ws"] = after["peak_working_set"]
+            f["peak_ws"] = usage(s, program)["peak_working_set"]
         figures["minimal"]["start"] = statistics.median(minimal_starts)
         figures["lumra"]["start"] = statistics.median(lumra_starts)
         figures["minimal"]["size"] = minimal_exe.stat().st_size
@@ -153,7 +148,6 @@ def main():
         ("peak working set", f"{m['peak_ws'] / 2**20:.1f} MiB", f"{l_['peak_ws'] / 2**20:.1f} MiB",
          ratio("peak_ws")),
         (f"idle CPU, host ({args.idle:.0f} s)", pct(m["host_cpu"]), pct(l_["host_cpu"]), "-"),
-        (f"idle CPU, Windows ({args.idle:.0f} s)", pct(m["win_cpu"]), pct(l_["win_cpu"]), "-"),
         ("exe size", f"{m['size']} B", f"{l_['size']} B", ratio("size")),
     ]
     print(f"\n{'':28} {'minimal':>12} {'lumra':>12} {'ratio':>7}")
