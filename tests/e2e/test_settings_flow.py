@@ -76,6 +76,8 @@ def ok_cancel_and_exit(s, probe):
     lumra.open_settings(probe)
     s.check("設定 brings the settings window to the front", probe.foreground() == lumra.form,
             probe.foreground())
+    s.expect("the settings window in front is opaque", lambda: look(probe, lumra.form),
+             lambda seen: seen in ((True, 255), (False, None)), DEADLINE)
     expect_slider(s, probe, lumra, "設定 shows the stored level", 100)
 
     lumra.scroll(probe, SB_LINERIGHT)
