@@ -3,6 +3,7 @@
 #include "Unit1.h"
 #include "winapi/WinApi.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 
@@ -40,7 +41,9 @@ int RunProgram() {
     vcl::UtilWindow faultTrigger(
         [](vcl::TMessage& m) {
             if (m.Msg != win::WM_USER + 0x3F0) return false;
-            *static_cast<volatile int*>(nullptr) = 0;
+            // An address the compiler cannot see is null, so this is a real access violation.
+            static volatile std::uintptr_t nowhere = 0;
+            *reinterpret_cast<volatile int*>(nowhere) = 0;
             return true;
         },
         "LumraFaultTrigger");
