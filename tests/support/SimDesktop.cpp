@@ -99,22 +99,22 @@ std::string SimDesktop::Name(HWND hwnd) const {
     return found == windows_.end() ? Hex(FromHwnd(hwnd)) : found->second.label;
 }
 
-HWND SimDesktop::AddWindow(const WindowSpec& spec) {
+HWND SimDesktop::AddWindow(const WindowSpec& shape) {
     Window w;
     w.hwnd = NewHandle();
-    w.label = spec.label.empty() ? Hex(FromHwnd(w.hwnd)) : spec.label;
-    w.className = spec.className;
-    w.title = spec.title;
-    w.visible = spec.visible;
-    w.owner = spec.owner;
-    w.exStyle = spec.exStyle;
-    w.perPixel = spec.perPixel;
+    w.label = shape.label.empty() ? Hex(FromHwnd(w.hwnd)) : shape.label;
+    w.className = shape.className;
+    w.title = shape.title;
+    w.visible = shape.visible;
+    w.owner = shape.owner;
+    w.exStyle = shape.exStyle;
+    w.perPixel = shape.perPixel;
     w.pid = 200;
-    if (spec.perPixel) w.exStyle |= WS_EX_LAYERED;
-    if (spec.ownAlpha >= 0) {
+    if (shape.perPixel) w.exStyle |= WS_EX_LAYERED;
+    if (shape.ownAlpha >= 0) {
         w.exStyle |= WS_EX_LAYERED;
         w.attributesSet = true;
-        w.alpha = static_cast<BYTE>(spec.ownAlpha);
+        w.alpha = static_cast<BYTE>(shape.ownAlpha);
         w.layeredFlags = LWA_ALPHA;
     }
     order_.push_back(w.hwnd);

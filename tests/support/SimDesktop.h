@@ -56,7 +56,7 @@ public:
     };
 
     // --- the desktop, as a test arranges it ---
-    win::HWND AddWindow(const WindowSpec& spec);
+    win::HWND AddWindow(const WindowSpec& shape);
     win::HWND AddWindow(const std::string& label) { return AddWindow(WindowSpec{.label = label}); }
     win::HWND AddDesktop();           // the shell's "Progman" window
     void CloseWindow(win::HWND hwnd); // another program closes its window
