@@ -80,9 +80,6 @@ WNDPROC RegisterWindowClass(const char* className, const char* superclass) {
         if (!api.GetClassInfoExA(nullptr, superclass, &wc))
             throw EInvalidOperation(AnsiString("no window class ") + superclass);
         defProc = wc.lpfnWndProc;
-        // A group box paints only its frame: without a class brush its inside shows whatever
-        // was on the screen, since the form clips its children.
-        if (!wc.hbrBackground) wc.hbrBackground = api.GetSysColorBrush(COLOR_BTNFACE);
     } else {
         wc.hCursor = api.LoadCursorA(nullptr, IDC_ARROW());
         wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_BTNFACE + 1));

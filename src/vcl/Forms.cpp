@@ -193,7 +193,9 @@ void TForm::Close() {
 
 void TForm::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
-    params.style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    // No WS_CLIPCHILDREN: a group box draws only its frame, so the form's own background must show
+    // through it.
+    params.style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
     if (borderStyle_ == bsToolWindow) params.exStyle |= WS_EX_TOOLWINDOW;
     params.exStyle |= WS_EX_CONTROLPARENT;
     // An owned window: no taskbar button, and never mistaken for another program's window.
