@@ -79,6 +79,14 @@ def ok_cancel_and_exit(s, probe):
     s.expect("the settings window in front is opaque", lambda: look(probe, lumra.form),
              lambda seen: seen in ((True, 255), (False, None)), DEADLINE)
     expect_slider(s, probe, lumra, "設定 shows the stored level", 100)
+    # A group box draws only its frame: inside it the form's own background must show, the same
+    # colour as the gap between the two boxes, never what the screen held.
+    box = lumra.control(probe, ("TGroupBox", "透明度"))
+    left, top, _, _ = probe.state(box)["rect"]
+    inside = probe.pixels(left + 6, top + 100, 1, 1)[0]
+    between = probe.pixels(left - 4, top + 52, 1, 1)[0]
+    s.check("inside the group box 透明度 the form's background shows", inside == between,
+            {"inside": inside, "between the boxes": between})
 
     lumra.scroll(probe, SB_LINERIGHT)
     expect_slider(s, probe, lumra, "the right arrow adds 10", 110)
