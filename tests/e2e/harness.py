@@ -909,6 +909,13 @@ class Scenario:
     def screenshot(self, label):
         return screenshot(self.env.display, E2E_BUILD / "screenshots" / f"{self.name}-{label}.png")
 
+    def check_as_before(self, probe, windows, before, when="after Lumra"):
+        """Every window in `windows` (what -> hwnd) looks exactly as `before` recorded it."""
+        for what, hwnd in windows.items():
+            now = appearance(probe, hwnd)
+            self.check(f"{when}: {what} is exactly as before", now == before[what],
+                       {"before": before[what], "now": now})
+
 
 def _terminated(signum, frame):
     raise SystemExit(128 + signum)  # unwinds through the clean-up of whatever is running

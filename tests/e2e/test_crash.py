@@ -82,10 +82,7 @@ def body(s):
     s.check("the process did not end as if closed normally (exit code not 0)", code != 0, code)
     lumra.exit_code(EXIT_DEADLINE)
 
-    for what, hwnd in windows.items():
-        now = appearance(probe, hwnd)
-        s.check(f"after the fault: {what} is exactly as before", now == before[what],
-                {"before": before[what], "now": now})
+    s.check_as_before(probe, windows, before, "after the fault")
     prefix = s.env.env["WINEPREFIX"]
     s.check("no crash dialog (winedbg) runs", not crash_dialogs(prefix), crash_dialogs(prefix))
     # A debugger would be started while the faulting process dies; give a late one a moment.

@@ -53,10 +53,7 @@ def body(s):
 
     code = lumra.close(probe)
     s.check("lumra.exe exits with code 0 when its form is closed", code == 0, code)
-    for what, hwnd in windows.items():
-        now = appearance(probe, hwnd)
-        s.check(f"after Lumra: {what} is exactly as before", now == before[what],
-                {"before": before[what], "now": now})
+    s.check_as_before(probe, windows, before)
 
 
 if __name__ == "__main__":

@@ -45,10 +45,7 @@ class Desk:
                       lambda seen: seen == [(True, level)] * 2, START_DEADLINE)
 
     def check_restored(self):
-        for name, hwnd in self.windows.items():
-            now = appearance(self.probe, hwnd)
-            self.s.check(f"after Lumra: {name} is exactly as before", now == self.before[name],
-                         {"before": self.before[name], "now": now})
+        self.s.check_as_before(self.probe, self.windows, self.before)
 
     def clear(self):
         for name in ("A", "B", "front"):

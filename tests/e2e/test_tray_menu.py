@@ -61,10 +61,7 @@ def body(s):
     lumra.choose(probe, lumra.open_menu(probe, 500, 450), 2)
     code = lumra.exit_code(60)
     s.check("終了 from the menu ends lumra.exe with exit code 0", code == 0, code)
-    for name, hwnd in windows.items():
-        now = appearance(probe, hwnd)
-        s.check(f"after Lumra: {name} is exactly as before", now == before[name],
-                {"before": before[name], "now": now})
+    s.check_as_before(probe, windows, before)
 
 
 if __name__ == "__main__":
