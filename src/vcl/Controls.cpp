@@ -212,22 +212,12 @@ void TControl::ReadProperty(const AnsiString& name, const DfmValue& value, FormR
     else if (name == "ParentFont")
         SetParentFont(value.AsBool(reader));
     else if (name == "Font.Charset") {
-        const AnsiString& cs = value.AsIdent(reader);
-        if (cs == "SHIFTJIS_CHARSET")
-            font_.Charset = SHIFTJIS_CHARSET;
-        else if (cs == "DEFAULT_CHARSET")
-            font_.Charset = DEFAULT_CHARSET;
-        else
-            reader.Fail(value, "unknown character set " + cs);
+        static constexpr int charsets[] = {SHIFTJIS_CHARSET, DEFAULT_CHARSET};
+        font_.Charset = charsets[value.AsEnum(reader, {"SHIFTJIS_CHARSET", "DEFAULT_CHARSET"})];
         fontChange();
     } else if (name == "Font.Color") {
-        const AnsiString& color = value.AsIdent(reader);
-        if (color == "clBlack")
-            font_.Color = clBlack;
-        else if (color == "clWindowText")
-            font_.Color = clWindowText;
-        else
-            reader.Fail(value, "unknown colour " + color);
+        static constexpr TColor colors[] = {clBlack, clWindowText};
+        font_.Color = colors[value.AsEnum(reader, {"clBlack", "clWindowText"})];
         fontChange();
     } else if (name == "Font.Height") {
         font_.Height = value.AsInt(reader, -1000, 1000);
