@@ -64,15 +64,6 @@ AnsiString ModuleFileName() {
     return {};
 }
 
-bool IsTrailByte(const AnsiString& text, std::size_t index) {
-    auto& api = win::Win();
-    bool trail = false;
-    for (std::size_t i = 0; i < index && i < text.size(); ++i) {
-        trail = !trail && api.IsDBCSLeadByte(static_cast<win::BYTE>(text[i]));
-    }
-    return trail;
-}
-
 namespace {
 // Index just past the last separator (backslash or colon), or 0 when there is none.
 std::size_t FilePartStart(const AnsiString& path) {

@@ -43,7 +43,5 @@ AnsiString ExtractFileName(const AnsiString& path);
 AnsiString ChangeFileExt(const AnsiString& path, const AnsiString& ext);
 // The full path of the running executable, as the system reports it.
 AnsiString ModuleFileName();
-// True when byte `index` of `text` is the trail byte of a double-byte character.
-bool IsTrailByte(const AnsiString& text, std::size_t index);
 
 } // namespace vcl

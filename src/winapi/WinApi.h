@@ -18,7 +18,6 @@ public:
     virtual BOOL IsWindowVisible(HWND hwnd) = 0;
     virtual HWND GetWindow(HWND hwnd, UINT cmd) = 0;
     virtual int GetWindowTextLengthA(HWND hwnd) = 0;
-    virtual int GetWindowTextA(HWND hwnd, char* text, int max) = 0;
     virtual BOOL SetWindowTextA(HWND hwnd, const char* text) = 0;
     virtual HWND FindWindowA(const char* className, const char* windowName) = 0;
     virtual LONG GetWindowLongA(HWND hwnd, int index) = 0;
@@ -27,7 +26,6 @@ public:
     virtual BOOL SetForegroundWindow(HWND hwnd) = 0;
     virtual BOOL GetCursorPos(POINT* point) = 0;
     virtual BOOL ShowWindow(HWND hwnd, int cmd) = 0;
-    virtual DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId) = 0;
     virtual HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE module,
                                           WINEVENTPROC proc, DWORD processId, DWORD threadId,
                                           DWORD flags) = 0;
@@ -46,7 +44,6 @@ public:
     virtual BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
                               UINT flags) = 0;
     virtual BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle) = 0;
-    virtual HWND SetFocus(HWND hwnd) = 0;
     virtual int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) = 0;
     virtual BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw) = 0;
 

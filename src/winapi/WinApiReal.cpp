@@ -37,7 +37,6 @@ public:
     BOOL IsWindowVisible(HWND h) override { return ::IsWindowVisible(h); }
     HWND GetWindow(HWND h, UINT c) override { return ::GetWindow(h, c); }
     int GetWindowTextLengthA(HWND h) override { return ::GetWindowTextLengthA(h); }
-    int GetWindowTextA(HWND h, char* t, int m) override { return ::GetWindowTextA(h, t, m); }
     BOOL SetWindowTextA(HWND h, const char* t) override { return ::SetWindowTextA(h, t); }
     HWND FindWindowA(const char* c, const char* n) override { return ::FindWindowA(c, n); }
     LONG GetWindowLongA(HWND h, int i) override { return ::GetWindowLongA(h, i); }
@@ -46,9 +45,6 @@ public:
     BOOL SetForegroundWindow(HWND h) override { return ::SetForegroundWindow(h); }
     BOOL GetCursorPos(POINT* p) override { return ::GetCursorPos(As<::POINT*>(p)); }
     BOOL ShowWindow(HWND h, int c) override { return ::ShowWindow(h, c); }
-    DWORD GetWindowThreadProcessId(HWND h, DWORD* p) override {
-        return ::GetWindowThreadProcessId(h, As<::DWORD*>(p));
-    }
     HWINEVENTHOOK SetWinEventHook(DWORD a, DWORD b, HMODULE m, WINEVENTPROC p, DWORD pid, DWORD tid,
                                   DWORD f) override {
         // Looked up by name: a Windows without it runs on the timer alone.
@@ -86,7 +82,6 @@ public:
     BOOL AdjustWindowRectEx(RECT* r, DWORD s, BOOL m, DWORD ex) override {
         return ::AdjustWindowRectEx(As<::RECT*>(r), s, m, ex);
     }
-    HWND SetFocus(HWND h) override { return ::SetFocus(h); }
     int SetScrollPos(HWND h, int b, int p, BOOL r) override { return ::SetScrollPos(h, b, p, r); }
     BOOL SetScrollRange(HWND h, int b, int lo, int hi, BOOL r) override {
         return ::SetScrollRange(h, b, lo, hi, r);

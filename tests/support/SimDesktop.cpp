@@ -203,15 +203,6 @@ int SimDesktop::GetWindowTextLengthA(HWND hwnd) {
     return w ? static_cast<int>(w->title.size()) : 0;
 }
 
-int SimDesktop::GetWindowTextA(HWND hwnd, char* text, int max) {
-    const Window* w = Find(hwnd);
-    if (!w || max <= 0) return 0;
-    const int n = std::min<int>(static_cast<int>(w->title.size()), max - 1);
-    std::memcpy(text, w->title.data(), static_cast<std::size_t>(n));
-    text[n] = '\0';
-    return n;
-}
-
 BOOL SimDesktop::SetWindowTextA(HWND hwnd, const char* text) {
     Window* w = Find(hwnd);
     if (!w) return 0;
@@ -277,12 +268,6 @@ BOOL SimDesktop::ShowWindow(HWND hwnd, int cmd) {
     const BOOL was = w->visible;
     w->visible = cmd != SW_HIDE;
     return was;
-}
-
-DWORD SimDesktop::GetWindowThreadProcessId(HWND hwnd, DWORD* processId) {
-    const Window* w = Find(hwnd);
-    if (processId) *processId = w ? w->pid : 0;
-    return w ? 1 : 0;
 }
 
 HWINEVENTHOOK SimDesktop::SetWinEventHook(DWORD, DWORD, HMODULE, WINEVENTPROC proc, DWORD, DWORD,
@@ -416,10 +401,6 @@ BOOL SimDesktop::AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD exStyle) {
     rect->top -= 3 + caption;
     rect->bottom += 3;
     return 1;
-}
-
-HWND SimDesktop::SetFocus(HWND hwnd) {
-    return hwnd;
 }
 
 int SimDesktop::SetScrollPos(HWND hwnd, int, int pos, BOOL) {

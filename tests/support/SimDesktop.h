@@ -127,7 +127,6 @@ public:
     win::BOOL IsWindowVisible(win::HWND hwnd) override;
     win::HWND GetWindow(win::HWND hwnd, win::UINT cmd) override;
     int GetWindowTextLengthA(win::HWND hwnd) override;
-    int GetWindowTextA(win::HWND hwnd, char* text, int max) override;
     win::BOOL SetWindowTextA(win::HWND hwnd, const char* text) override;
     win::HWND FindWindowA(const char* className, const char* windowName) override;
     win::LONG GetWindowLongA(win::HWND hwnd, int index) override;
@@ -136,7 +135,6 @@ public:
     win::BOOL SetForegroundWindow(win::HWND hwnd) override;
     win::BOOL GetCursorPos(win::POINT* point) override;
     win::BOOL ShowWindow(win::HWND hwnd, int cmd) override;
-    win::DWORD GetWindowThreadProcessId(win::HWND hwnd, win::DWORD* processId) override;
     win::HWINEVENTHOOK SetWinEventHook(win::DWORD eventMin, win::DWORD eventMax,
                                        win::HMODULE module, win::WINEVENTPROC proc,
                                        win::DWORD processId, win::DWORD threadId,
@@ -158,7 +156,6 @@ public:
                            win::UINT flags) override;
     win::BOOL AdjustWindowRectEx(win::RECT* rect, win::DWORD style, win::BOOL menu,
                                  win::DWORD exStyle) override;
-    win::HWND SetFocus(win::HWND hwnd) override;
     int SetScrollPos(win::HWND hwnd, int bar, int pos, win::BOOL redraw) override;
     win::BOOL SetScrollRange(win::HWND hwnd, int bar, int minPos, int maxPos,
                              win::BOOL redraw) override;
